@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumiqo needs to build, run and test.
+# Idempotent: quiet when everything is already there.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake g++ pkg-config ninja-build clang libclang-rt-14-dev clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libpulse-dev libcurl4-openssl-dev libsqlite3-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # run and test: a display, a window manager, a sound server, a CJK font
+  xvfb xauth openbox xdotool xdg-utils
+  pulseaudio pulseaudio-utils
+  ffmpeg sox espeak-ng fonts-wqy-microhei
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,56 @@
+#pragma once
+// The audio engine's operations, as the rest of the program calls them. FFmpeg opens,
+// demuxes, decodes and resamples (to 44100 Hz stereo 16-bit); PulseAudio plays. Device -1
+// is the default PulseAudio sink; device 0 is "no sound", a clocked sink that consumes
+// samples in real time.
+//
+// Every call comes from the user-interface thread; only sync callbacks run on an engine
+// thread. Handles are 32-bit; 0 means failure or none.
+
+#include <cstdint>
+
+using DWORD = std::uint32_t;
+using QWORD = std::uint64_t;
+using HSTREAM = DWORD;
+using HSYNC = DWORD;
+using BOOL = int;
+
+// Sync callback: runs on an engine thread.
+using SYNCPROC = void (*)(HSYNC handle, DWORD channel, DWORD data, void *user);
+// Download callback of BASS_StreamCreateURL (unused by the program; pass nullptr).
+using DOWNLOADPROC = void (*)(const void *buffer, DWORD length, void *user);
+
+inline constexpr DWORD BASS_SYNC_END = 2;
+inline constexpr DWORD BASS_POS_BYTE = 0;
+inline constexpr DWORD BASS_ACTIVE_STOPPED = 0;
+inline constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+inline constexpr DWORD BASS_ACTIVE_STALLED = 2;
+inline constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+
+// High 16 bits are 0x0204.
+DWORD BASS_GetVersion();
+// device -1: default sink; 0: no sound. win is the main window (unused here).
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid);
+BOOL BASS_Free();
+BOOL BASS_SetVolume(float volume);
+float BASS_GetVolume();
+
+// Return once the address is connected and its format known, or 0 (unreachable host, HTTP
+// error, a body that is not audio, no answer within 10 s). Text is in the system code page.
+HSTREAM BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, DOWNLOADPROC proc, void *user);
+HSTREAM BASS_WMA_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags);
+BOOL BASS_StreamFree(HSTREAM handle);
+
+HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC proc, void *user);
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+BOOL BASS_ChannelPause(DWORD handle);
+BOOL BASS_ChannelStop(DWORD handle);
+DWORD BASS_ChannelIsActive(DWORD handle);
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode);
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode);
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+
+namespace lumiqo {
+// The device the program initialises: 0 when LUMIQO_AUDIO_DEVICE=0, else -1.
+int audioDeviceFromEnvironment();
+} // namespace lumiqo
