@@ -33,7 +33,7 @@ build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMIQO_SANITIZE=ON -DLUMIQO
 echo "== fuzz"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DLUMIQO_FUZZ=ON -DLUMIQO_TESTS=OFF -DLUMIQO_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$jobs" --target all
+cmake --build build-fuzz -j "$jobs" --target fuzzers
 fuzz_seconds=${LUMIQO_FUZZ_SECONDS:-20}
 shopt -s nullglob
 for fuzzer in build-fuzz/bin/fuzz_*; do
