@@ -29,6 +29,9 @@ enum class Role {
   Forum,     // the maker's forum
 };
 
+// The fixed value of the `uuauth` cookie the player presents to the authorisation host.
+inline constexpr const char *kAuthCookieValue = "qv";
+
 inline constexpr const char *kDefaultServerHost = "127.0.0.1";
 inline constexpr std::uint16_t kDefaultServerPort = 8764;
 
