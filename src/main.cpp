@@ -1,12 +1,18 @@
+#include "app/qorvex.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv) {
   // Docked windows place themselves, which a Wayland client may not do: use XWayland.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication app(argc, argv);
-  QLabel label(QStringLiteral("Lumiqo"));
-  label.show();
+  QApplication::setApplicationName(QStringLiteral("Lumiqo"));
+  const QStringList args = QApplication::arguments();
+  lumiqo::qorvex window;
+  const auto loaded = window.Form_Load(args.size() > 1 ? args.mid(1).join(QLatin1Char(' ')) : QString());
+  if (!loaded.run)
+    return loaded.exitCode;
+  window.show();
   return app.exec();
 }

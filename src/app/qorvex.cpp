@@ -1,0 +1,395 @@
+#include "app/qorvex.h"
+
+#include "app/instance/instance_channel.h"
+#include "app/instance/url_protocol.h"
+#include "app/resolve_host.h"
+#include "base/app_folder.h"
+#include "base/colour.h"
+#include "base/endpoints.h"
+#include "base/message_box.h"
+#include "base/twips.h"
+#include "player/knobs.h"
+#include "player/state_texts.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+namespace lumiqo {
+namespace {
+// The main window's face is a 452 x 173 pixel picture; the window is 60 twips larger.
+constexpr double kFaceWidth = 452 * kTwipsPerPixel;
+constexpr double kFaceHeight = 173 * kTwipsPerPixel;
+} // namespace
+
+qorvex::qorvex(QWidget *parent) : QWidget(parent), core_(std::make_unique<PlayerCore>(*this)) {
+  setWindowTitle(kAppTitle);
+  buildControls();
+
+  gs_timer.setInterval(50);
+  gs_timer.start();
+  Timer1.setInterval(100);
+  Latency.setInterval(1000);
+  Latency.start(); // enabled as designed; start-up switches it off
+  connect(&gs_timer, &QTimer::timeout, gd_show, &CaptionBox::gs_timer_Timer);
+  connect(&Timer1, &QTimer::timeout, this, [this] {
+    if (neighbours.linkResolutionTick)
+      neighbours.linkResolutionTick();
+    else
+      Timer1.stop();
+  });
+
+  connect(an_play, &QPushButton::clicked, core_.get(), &PlayerCore::an_play_Click);
+  connect(an_pause, &QPushButton::clicked, core_.get(), &PlayerCore::an_pause_Click);
+  connect(an_stop, &QPushButton::clicked, core_.get(), &PlayerCore::an_stop_Click);
+  connect(an_next, &QPushButton::clicked, core_.get(), &PlayerCore::an_next_Click);
+  connect(an_prev, &QPushButton::clicked, core_.get(), &PlayerCore::an_prev_Click);
+  connect(an_close, &QPushButton::clicked, this, &QWidget::close);
+  connect(an_Volume, &KnobImage::MouseDown, this, &qorvex::an_Volume_MouseDown);
+  connect(an_Volume, &KnobImage::MouseMove, this, &qorvex::an_Volume_MouseMove);
+  connect(an_volume_fill, &KnobImage::MouseDown, this, &qorvex::an_volume_fill_MouseDown);
+  connect(an_bar, &KnobImage::MouseDown, this, &qorvex::an_bar_MouseDown);
+  connect(an_bar, &KnobImage::MouseMove, this, &qorvex::an_bar_MouseMove);
+}
+
+qorvex::~qorvex() {
+  core_->detachFromEngine();
+  if (engineUp_) {
+    // Closed without the shutdown having run (a test, or the platform tearing down).
+    BASS_StreamFree(state().cur_stream);
+    state().cur_stream = 0;
+    BASS_Free();
+  }
+}
+
+void qorvex::placeTwips(QWidget *w, double left, double top, double width, double height) {
+  w->setGeometry(twipsToPixels(static_cast<int>(left)), twipsToPixels(static_cast<int>(top)),
+                 twipsToPixels(static_cast<int>(width)), twipsToPixels(static_cast<int>(height)));
+}
+
+void qorvex::moveTwips(QWidget *w, double left) {
+  w->move(twipsToPixels(static_cast<int>(std::lround(left))), w->y());
+}
+
+void qorvex::buildControls() {
+  const int width = twipsToPixels(static_cast<int>(kFaceWidth + 60));
+  const int height = twipsToPixels(static_cast<int>(kFaceHeight + 60));
+  setFixedSize(width, height);
+  QPalette face = palette();
+  face.setColor(QPalette::Window, toQColor(RGB(41, 40, 41)));
+  face.setColor(QPalette::WindowText, toQColor(RGB(239, 235, 222)));
+  setPalette(face);
+  setAutoFillBackground(true);
+
+  auto button = [this](const QString &text, double left, double top, double w, double h) {
+    auto *b = new QPushButton(text, this);
+    b->setFocusPolicy(Qt::NoFocus);
+    placeTwips(b, left, top, w, h);
+    return b;
+  };
+  an_play = button(QStringLiteral("▶"), 735, 735, 375, 375);
+  an_pause = button(QStringLiteral("❚❚"), 735, 735, 375, 375);
+  an_pause->setVisible(false);
+  an_stop = button(QStringLiteral("■"), 120, 1110, 375, 375);
+  an_next = button(QStringLiteral("»"), 405, 420, 375, 375);
+  an_prev = button(QStringLiteral("«"), 405, 1815, 375, 375);
+  an_lyric = button(QStringLiteral("词"), 1125, 150, 375, 375);
+  an_playlist = button(QStringLiteral("表"), 1125, 2115, 375, 375);
+  an_close = button(QStringLiteral("×"), 1755, 2040, 195, 195);
+  an_minimize = button(QStringLiteral("–"), 2115, 1605, 195, 195);
+
+  auto knob = [this](const QColor &colour, double left, double top, double w, double h) {
+    auto *k = new KnobImage(this);
+    QPalette p = k->palette();
+    p.setColor(QPalette::Window, colour);
+    k->setPalette(p);
+    placeTwips(k, left, top, w, h);
+    return k;
+  };
+  an_volume_fill = knob(QColor(90, 90, 96), kVolumeTrackLeft, 1575, kVolumeTrackWidth, 90);
+  an_Volume = knob(QColor(230, 230, 230), volumeLeft_, 1590, kKnobWidth, 90);
+  an_bar_bg = knob(QColor(90, 90, 96), kSeekLeftMin, 1920, 2130, 90);
+  an_bar = knob(QColor(230, 230, 230), seekLeft_, 1920, kKnobWidth, 90);
+
+  play_zt = new QLabel(this);
+  placeTwips(play_zt, 2505, 600, 2100, 420);
+  timeslisttext = new QLineEdit(this);
+  timeslisttext->setVisible(false);
+  for (int i = 0; i < 5; ++i) {
+    timelist[i] = new QLabel(this);
+    timelist[i]->setScaledContents(true);
+    placeTwips(timelist[i], 0, 0, 255, 300);
+  }
+  timelist[2]->setText(QStringLiteral(":"));
+
+  an_web = new QLabel(this);
+  an_bbs = new QLabel(this);
+  placeTwips(an_web, 0, 0, 480, 300);
+  placeTwips(an_bbs, 0, 0, 480, 300);
+
+  gd_show = new CaptionBox(this);
+  placeTwips(gd_show, 2505, 2205, 4125, 360);
+}
+
+// --- start-up ----------------------------------------------------------------------------
+
+qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
+  // 1. Only one player per user: a second start hands over its command line and ends.
+  instance_ = std::make_unique<SingleInstance>();
+  if (!instance_->claim()) {
+    instance_.reset();
+    if (!commandLine.isEmpty())
+      SendToRunning(commandLine);
+    return {false, 0};
+  }
+  connect(instance_.get(), &SingleInstance::LinkExecute, this, [this](const QString &text) {
+    qint16 cancel = 0;
+    Form_LinkExecute(text, cancel, *this);
+  });
+
+  // 2. Connectivity check.
+  if (ResolveHost(endpoint(Role::Catalogue).host).isEmpty())
+    showMessage(this, QStringLiteral("连接服务器失败!"), MessageIcon::Critical);
+
+  // 3. URL protocol.
+  const QString program = QCoreApplication::applicationFilePath();
+  RegisterUrlProtocol(program, AppFolder() + QStringLiteral("skin/brivo.ico"));
+
+  // 6.
+  state().lrc_shown = 1;
+  state().list_shown = 1;
+
+  // 7. The library folder becomes the current directory.
+  const QString inc = AppFolder() + QStringLiteral("inc/");
+  if (!QDir::setCurrent(inc)) {
+    showMessage(this, QStringLiteral("Path not found: ") + QDir::toNativeSeparators(inc),
+                MessageIcon::Critical);
+    return {false, 1};
+  }
+
+  // 8. Engine version, 9. engine initialisation.
+  if ((BASS_GetVersion() >> 16) != 0x0204) {
+    showMessage(this, QStringLiteral("An incorrect version of BASS.DLL was loaded"), MessageIcon::Critical);
+    return {false, 1};
+  }
+  if (!BASS_Init(audioDeviceFromEnvironment(), 44100, 0, this, nullptr)) {
+    showMessage(this, QStringLiteral("Can't initialize device"), MessageIcon::None);
+    return {false, 1};
+  }
+  engineUp_ = true;
+
+  // 10. Time object, 11. time digits.
+  state().time_fmt = std::make_unique<cbass_time>();
+  static constexpr double kDigitLefts[] = {2640, 2910, 3165, 3405, 3675};
+  for (int i = 0; i < 5; ++i)
+    placeTwips(timelist[i], kDigitLefts[i], 1050, 255, 300);
+
+  // 12. Welcome state.
+  setStateText(kStateWelcome);
+
+  // 16.
+  state().list_mode = 0;
+
+  // 18.
+  state().sock_reply.clear();
+  BASS_SetVolume(1.0f);
+
+  // 19. Link labels: invisible click areas over the skin.
+  placeTwips(an_web, 5220, 1500, 480, 300);
+  placeTwips(an_bbs, 5220, 1875, 480, 300);
+  an_web->setText(QStringLiteral("\u3000\u3000"));
+  an_bbs->setText(QStringLiteral("\u3000\u3000"));
+  state().page_name = QStringLiteral("01.asp");
+
+  // 21. Caption.
+  gd_show->setTextColour(toQColor(RGB(239, 235, 222)));
+  gd_show->setCaption(QStringLiteral("欢迎您使用Lumiqo音乐播放器(滚动字幕Ossel友情提供)"));
+
+  // 22.
+  core_->Timer2.stop();
+  Latency.stop();
+
+  // 24. Placement: centred, above the lyrics and playlist windows' height.
+  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move((area.width() - width()) / 2, std::max(0, area.height() - height()));
+  }
+
+  // 28. The program's own command line, as if another instance had handed it over.
+  if (!commandLine.isEmpty()) {
+    qint16 cancel = 0;
+    Form_LinkExecute(commandLine, cancel, *this);
+  }
+  return {true, 0};
+}
+
+// --- shutdown ----------------------------------------------------------------------------
+
+void qorvex::closeEvent(QCloseEvent *event) {
+  if (close_state != 1) {
+    // First phase: sound stops at once; the window stays while it fades.
+    close_state = 1;
+    core_->detachFromEngine();
+    core_->tmrNetRadio.stop();
+    if (engineUp_) {
+      BASS_Free();
+      engineUp_ = false;
+    }
+    state().cur_stream = 0;
+    emit engineFreed();
+    event->ignore();
+    // Until the windows fade, the final phase follows at once.
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
+  finalShutdown();
+  event->accept();
+}
+
+void qorvex::finalShutdown() {
+  QFile::remove(AppFolder() + QStringLiteral("lrc"));
+  for (QTimer *timer : {&gs_timer, &Timer1, &Latency, &core_->times_zt, &core_->Timer2, &core_->tmrNetRadio,
+                        &core_->music_next})
+    timer->stop();
+  instance_.reset();
+}
+
+// --- knobs -------------------------------------------------------------------------------
+
+void qorvex::an_Volume_MouseDown(Qt::MouseButton button, double x) {
+  if (button == Qt::LeftButton)
+    state().drag_x = x;
+}
+
+void qorvex::an_Volume_MouseMove(Qt::MouseButtons buttons, double x) {
+  if (!(buttons & Qt::LeftButton))
+    return;
+  const VolumeDrag drag = dragVolumeKnob(volumeLeft_, state().drag_x, x);
+  if (drag.volume)
+    BASS_SetVolume(*drag.volume);
+  volumeLeft_ = drag.left;
+  moveTwips(an_Volume, volumeLeft_);
+}
+
+void qorvex::an_volume_fill_MouseDown(Qt::MouseButton, double x) {
+  const VolumeClick click = clickVolumeTrack(x);
+  volumeLeft_ = click.left;
+  moveTwips(an_Volume, volumeLeft_);
+  BASS_SetVolume(click.volume);
+}
+
+void qorvex::an_bar_MouseDown(Qt::MouseButton button, double x) {
+  if (button == Qt::LeftButton)
+    state().drag_x = x;
+}
+
+void qorvex::an_bar_MouseMove(Qt::MouseButtons buttons, double x) {
+  if (!(buttons & Qt::LeftButton))
+    return;
+  seekLeft_ = dragSeekKnob(seekLeft_, state().drag_x, x);
+  moveTwips(an_bar, seekLeft_);
+}
+
+// --- what the player core shows ---------------------------------------------------------
+
+QString qorvex::stateText() const {
+  return play_zt->text();
+}
+
+void qorvex::setStateText(const QString &text) {
+  play_zt->setText(text);
+  emit stateTextChanged(text);
+}
+
+void qorvex::showPlaying(bool playing) {
+  an_pause->setVisible(playing);
+  an_play->setVisible(!playing);
+}
+
+QString qorvex::timeText() const {
+  return timeslisttext->text();
+}
+
+void qorvex::setTimeText(const QString &text) {
+  timeslisttext->setText(text);
+}
+
+bool qorvex::loadTimeDigit(int index, const QString &path) {
+  QPixmap picture;
+  if (index < 0 || index >= static_cast<int>(timelist.size()) || !picture.load(path))
+    return false;
+  timelist[index]->setPixmap(picture);
+  return true;
+}
+
+void qorvex::setSeekKnobLeft(double left) {
+  seekLeft_ = left;
+  moveTwips(an_bar, seekLeft_);
+}
+
+void qorvex::setCaption(const QString &text) {
+  gd_show->setCaption(text);
+}
+
+void qorvex::setLyricsFilePath(const QString &path) {
+  if (neighbours.lyricsFilePath)
+    neighbours.lyricsFilePath(path);
+}
+
+void qorvex::setLyricsTime(float hundredths) {
+  if (neighbours.lyricsTime)
+    neighbours.lyricsTime(hundredths);
+}
+
+void qorvex::setLyricsTimerE(bool on) {
+  if (neighbours.lyricsTimerE)
+    neighbours.lyricsTimerE(on);
+}
+
+int qorvex::PlayIndex() const {
+  return -1;
+}
+void qorvex::setPlayIndex(int) {}
+void qorvex::setListIndex(int) {}
+int qorvex::ListCount() const {
+  return 0;
+}
+QString qorvex::Title(int) const {
+  return {};
+}
+QString qorvex::Author(int) const {
+  return {};
+}
+QString qorvex::URL(int) const {
+  return {};
+}
+void qorvex::AddItem(const QString &, const QString &, const QString &, const QString &) {}
+
+void qorvex::savelrc(QString &text) {
+  if (neighbours.savelrc)
+    neighbours.savelrc(text);
+}
+
+void qorvex::startLinkResolution() {
+  Timer1.start();
+}
+
+void qorvex::listplay() {
+  core_->listplay();
+}
+
+void qorvex::delie6() {
+  core_->delie6();
+}
+
+void qorvex::showNormalAndFocus() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  activateWindow();
+}
+
+} // namespace lumiqo
