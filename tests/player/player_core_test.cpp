@@ -1,0 +1,261 @@
+#include "player/fake_face.h"
+#include "player/player_core.h"
+#include "player/state_texts.h"
+#include "player/test_audio.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace lumiqo {
+namespace {
+
+using test::FakeFace;
+using test::Row;
+
+TEST(CbassTime, MinutesAndSecondsWithinTheHour) {
+  cbass_time t;
+  EXPECT_EQ(t.GetTime(0), "00:00");
+  EXPECT_EQ(t.GetTime(185), "03:05");
+  EXPECT_EQ(t.GetTime(3600 + 125), "02:05");
+  EXPECT_EQ(t.GetTime(3599), "59:59");
+  EXPECT_EQ(t.GetTime(-5), "00:00");
+  EXPECT_EQ(StateName(1), "播放");
+  EXPECT_EQ(StateName(3), "暂停");
+}
+
+TEST(StreamChoice, Mp3WinsThenWmaElseNothing) {
+  EXPECT_EQ(streamKindFor("http://h/a.wma?x=.mp3"), StreamKind::Mp3);
+  EXPECT_EQ(streamKindFor("http://h/a.mp3.wma"), StreamKind::Mp3);
+  EXPECT_EQ(streamKindFor("http://h/a.wma?tflag=1"), StreamKind::Wma);
+  EXPECT_EQ(streamKindFor("http://h/a.MP3"), StreamKind::None);
+  EXPECT_EQ(streamKindFor("http://h/a.ogg"), StreamKind::None);
+}
+
+class Sequencing : public ::testing::Test {
+protected:
+  FakeFace face;
+  PlayerCore core{face};
+
+  void fill(int n) {
+    for (int i = 0; i < n; ++i)
+      face.rows.push_back(
+          {QStringLiteral("T%1").arg(i), QStringLiteral("A%1").arg(i), QStringLiteral("L%1").arg(i)});
+  }
+};
+
+TEST_F(Sequencing, NextAndPreviousMoveMarkAndSelectionTogether) {
+  fill(3);
+  face.playIndex = 0;
+  core.an_next_Click();
+  EXPECT_EQ(face.playIndexWrites, (std::vector<int>{1, 2, 1}));
+  EXPECT_EQ(face.playIndex, 1);
+  EXPECT_EQ(face.listIndex, 1);
+  EXPECT_EQ(core.state().cur_song, "L1");
+  EXPECT_EQ(face.caption, "歌名:T1  歌手:A1");
+  EXPECT_EQ(face.linkResolutions, 1);
+  EXPECT_TRUE(core.times_zt.isActive());
+  EXPECT_TRUE(core.Timer2.isActive());
+  EXPECT_EQ(face.lyricsTimes.size(), 1u); // Next runs the lyrics clock at once
+  EXPECT_EQ(face.savelrcCalls, 1);
+
+  face.playIndexWrites.clear();
+  core.an_prev_Click();
+  EXPECT_EQ(face.playIndexWrites, (std::vector<int>{0, 1, 0}));
+  EXPECT_EQ(face.playIndex, 0);
+  EXPECT_EQ(face.listIndex, 0);
+  EXPECT_EQ(core.state().cur_song, "L0");
+  EXPECT_EQ(face.lyricsTimes.size(), 1u); // Previous does not
+  EXPECT_EQ(face.savelrcCalls, 2);
+}
+
+TEST_F(Sequencing, NextOnLastAndPreviousOnFirstOnlyCallTheLyrics) {
+  fill(2);
+  face.playIndex = 1;
+  core.an_next_Click();
+  face.playIndex = 0;
+  core.an_prev_Click();
+  EXPECT_TRUE(face.playIndexWrites.empty());
+  EXPECT_TRUE(face.caption.isEmpty());
+  EXPECT_EQ(face.linkResolutions, 0);
+  EXPECT_EQ(face.savelrcCalls, 2);
+  // With nothing marked, Next starts the first row.
+  face.playIndex = -1;
+  core.an_next_Click();
+  EXPECT_EQ(face.playIndex, 0);
+  EXPECT_EQ(face.caption, "歌名:T0  歌手:A0");
+}
+
+TEST_F(Sequencing, AdvanceActsOnlyOnTheEndTexts) {
+  fill(3);
+  face.playIndex = 0;
+  for (const QString &text :
+       {kStateConnecting, kStateBuffering, QStringLiteral("状态:播放\r 03:05"), kStateWelcome}) {
+    face.setStateText(text);
+    core.music_next_Timer();
+  }
+  EXPECT_TRUE(face.playIndexWrites.empty());
+  EXPECT_EQ(face.savelrcCalls, 0);
+
+  face.setStateText(kStateFailed);
+  core.music_next_Timer();
+  EXPECT_EQ(face.playIndexWrites, (std::vector<int>{3, 1}));
+  EXPECT_EQ(face.listIndex, 1);
+  EXPECT_EQ(core.state().cur_song, "L1");
+  face.setStateText(kStateEnded);
+  core.music_next_Timer();
+  EXPECT_EQ(face.playIndex, 2);
+  EXPECT_EQ(face.savelrcCalls, 2);
+}
+
+TEST_F(Sequencing, AdvanceWrapsToTheFirstRowWithoutSelectingIt) {
+  fill(3);
+  face.playIndex = 2;
+  face.listIndex = 2;
+  face.setStateText(kStateEnded);
+  core.music_next_Timer();
+  EXPECT_EQ(face.playIndexWrites, (std::vector<int>{1, 0}));
+  EXPECT_EQ(face.playIndex, 0);
+  EXPECT_EQ(face.listIndex, 2);
+  EXPECT_EQ(core.state().cur_song, "L0");
+  EXPECT_EQ(face.linkResolutions, 1);
+}
+
+TEST_F(Sequencing, EmptyListShowsBareCaptionAndStartsNothing) {
+  face.setStateText(kStateFailed);
+  core.music_next_Timer();
+  core.music_next_Timer();
+  EXPECT_EQ(face.caption, "歌名:  歌手:");
+  EXPECT_EQ(face.linkResolutions, 0);
+  EXPECT_TRUE(core.state().cur_song.isEmpty());
+  EXPECT_EQ(face.savelrcCalls, 2);
+}
+
+TEST_F(Sequencing, RowWithoutLinkSetsCaptionButResolvesNothing) {
+  face.rows.push_back({QStringLiteral("无链接"), QStringLiteral("某人"), QString()});
+  face.playIndex = 0;
+  core.listplay();
+  EXPECT_EQ(face.caption, "歌名:无链接  歌手:某人");
+  EXPECT_EQ(face.linkResolutions, 0);
+  EXPECT_TRUE(core.times_zt.isActive());
+}
+
+TEST(StatusTick, NoStreamShowsPlayAndLeavesTheRest) {
+  FakeFace face;
+  PlayerCore core{face};
+  face.setStateText(kStateEnded);
+  core.times_zt_Timer();
+  EXPECT_EQ(face.playingShown, 0);
+  EXPECT_EQ(face.stateText(), kStateEnded);
+  EXPECT_TRUE(face.seekLefts.empty());
+}
+
+TEST(StatusTick, DigitsFromTheTimeTextAndMissingPicturesSkipped) {
+  FakeFace face;
+  PlayerCore core{face};
+  face.time = QStringLiteral("03:05");
+  core.state().pos_text = QStringLiteral(" 37");
+  core.state().song_secs = 74;
+  core.ShowTimeDigits();
+  ASSERT_EQ(face.digitPaths.size(), 4);
+  EXPECT_TRUE(face.digitPaths[0].endsWith("skin/0.gif"));
+  EXPECT_TRUE(face.digitPaths[1].endsWith("skin/3.gif"));
+  EXPECT_TRUE(face.digitPaths[2].endsWith("skin/0.gif"));
+  EXPECT_TRUE(face.digitPaths[3].endsWith("skin/5.gif"));
+  ASSERT_EQ(face.seekLefts.size(), 1u);
+  EXPECT_DOUBLE_EQ(face.seekLefts[0], 2505 + 1020);
+  // A text of another length draws no digits; a length of 0 leaves the knob.
+  face.time = QStringLiteral("100:05");
+  core.state().song_secs = 0;
+  core.ShowTimeDigits();
+  EXPECT_EQ(face.digitPaths.size(), 4);
+  EXPECT_EQ(face.seekLefts.size(), 1u);
+}
+
+TEST(LyricsClock, HeldWhileBuffering) {
+  FakeFace face;
+  PlayerCore core{face};
+  face.setStateText(kStateBuffering);
+  core.Timer2_Timer();
+  EXPECT_EQ(face.timerE, (std::vector<bool>{true, false}));
+  face.setStateText(QStringLiteral("状态:播放\r 00:05"));
+  core.Timer2_Timer();
+  EXPECT_EQ(face.timerE.back(), true);
+}
+
+// --- with the engine ---------------------------------------------------------------------
+
+class WithEngine : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)); }
+  static void TearDownTestSuite() { BASS_Free(); }
+
+  bool waitForState(FakeFace &face, const QString &text, int ms = 20000) {
+    return QTest::qWaitFor([&] { return face.states.contains(text); }, ms);
+  }
+};
+
+TEST_F(WithEngine, RefusedAddressFailsAndSwitchesOnTheAdvance) {
+  FakeFace face;
+  PlayerCore core{face};
+  test::HttpServer http;
+  http.server().Get("/gone.mp3", [](const httplib::Request &, httplib::Response &res) { res.status = 404; });
+  http.start();
+  core.PlayUrlStream(QString::fromStdString(http.base()) + "/gone.mp3");
+  EXPECT_EQ(face.states, (QStringList{kStateConnecting, kStateFailed}));
+  EXPECT_EQ(core.state().cur_stream, 0u);
+  EXPECT_TRUE(core.music_next.isActive());
+  EXPECT_EQ(core.music_next.interval(), 1000);
+  EXPECT_FALSE(core.tmrNetRadio.isActive());
+}
+
+TEST_F(WithEngine, OnlyTheLastOfTwoQuickOpeningsStarts) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(test::makeMp3(dir.filePath("a.mp3"), 5));
+  test::MusicServer music(dir.path());
+  FakeFace face;
+  PlayerCore core{face};
+  core.PlayUrlStream(music.url("a.mp3"));
+  const HSTREAM first = core.state().cur_stream;
+  ASSERT_NE(first, 0u);
+  EXPECT_TRUE(core.tmrNetRadio.isActive());
+  core.PlayUrlStream(music.url("a.mp3"));
+  const HSTREAM second = core.state().cur_stream;
+  ASSERT_NE(second, 0u);
+  EXPECT_EQ(BASS_ChannelIsActive(first), BASS_ACTIVE_STOPPED);
+  ASSERT_TRUE(waitForState(face, kStateBuffering));
+  EXPECT_EQ(face.states, (QStringList{kStateConnecting, kStateConnecting, kStateBuffering}));
+  EXPECT_FALSE(core.tmrNetRadio.isActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return BASS_ChannelIsActive(second) == BASS_ACTIVE_PLAYING; }, 10000));
+
+  // Playing: the state text carries the length; paused, only the state.
+  core.times_zt_Timer();
+  EXPECT_EQ(face.playingShown, 1);
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^状态:播放\r 00:0[45]$")).match(face.stateText()).hasMatch())
+      << face.stateText().toStdString();
+  EXPECT_EQ(face.time.size(), 5);
+  core.an_pause_Click();
+  core.times_zt_Timer();
+  EXPECT_EQ(face.stateText(), "状态:暂停");
+  EXPECT_EQ(face.playingShown, 0);
+  EXPECT_FALSE(core.Timer2.isActive());
+  core.an_play_Click();
+  EXPECT_TRUE(core.Timer2.isActive());
+  core.an_stop_Click();
+  EXPECT_EQ(BASS_ChannelIsActive(second), BASS_ACTIVE_STOPPED);
+}
+
+TEST_F(WithEngine, EndOfStreamReachesTheUserInterfaceThread) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(test::makeMp3(dir.filePath("short.mp3"), 1));
+  test::MusicServer music(dir.path());
+  FakeFace face;
+  PlayerCore core{face};
+  ASSERT_TRUE(core.PlayStreamFor(music.url("short.mp3")));
+  ASSERT_TRUE(waitForState(face, kStateEnded, 30000));
+  EXPECT_TRUE(core.music_next.isActive());
+  EXPECT_EQ(core.music_next.interval(), 1000);
+}
+
+} // namespace
+} // namespace lumiqo
