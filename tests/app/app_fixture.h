@@ -1,0 +1,42 @@
+#pragma once
+// A private world for a main window under test: program folder with inc/ and skin/, its own
+// runtime, data and config folders (the instance channel and the URL protocol land there),
+// message boxes collected instead of shown.
+
+#include "base/app_folder.h"
+#include "base/message_box.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace lumiqo::test {
+
+class AppFixture : public ::testing::Test {
+protected:
+  QTemporaryDir root;
+  std::vector<MessageRequest> messages;
+  QString savedCwd = QDir::currentPath();
+
+  void SetUp() override {
+    ASSERT_TRUE(root.isValid());
+    for (const char *dir : {"prog/inc", "prog/skin", "run", "data", "config"})
+      ASSERT_TRUE(QDir(root.path()).mkpath(dir));
+    QFile::setPermissions(root.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", root.filePath("run").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", root.filePath("data").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", root.filePath("config").toLocal8Bit());
+    setAppFolderForTesting(root.filePath("prog"));
+    setMessageHandler([this](const MessageRequest &r) { messages.push_back(r); });
+  }
+
+  void TearDown() override {
+    setMessageHandler({});
+    setAppFolderForTesting({});
+    QDir::setCurrent(savedCwd);
+    qunsetenv("LUMIQO_CATALOGUE_HOST");
+  }
+};
+
+} // namespace lumiqo::test

@@ -1,0 +1,201 @@
+#include "app/app_fixture.h"
+#include "app/qorvex.h"
+#include "app/resolve_host.h"
+#include "player/state_texts.h"
+#include "player/test_audio.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace lumiqo {
+namespace {
+
+using test::AppFixture;
+
+// A loopback port that refuses connections: bound, then closed again.
+int refusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
+using MainWindow = AppFixture;
+
+TEST_F(MainWindow, StartUpState) {
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(w.stateText(), "欢迎使用\rLumiqo");
+  EXPECT_EQ(w.gd_a(), "欢迎您使用Lumiqo音乐播放器(滚动字幕Ossel友情提供)");
+  EXPECT_EQ(w.gd_i(), 0);
+  EXPECT_EQ(QDir::currentPath() + "/", QDir(AppFolder() + "inc").absolutePath() + "/");
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
+  const PlayerState &s = w.state();
+  EXPECT_EQ(s.cur_stream, 0u);
+  EXPECT_EQ(s.page_name, "01.asp");
+  EXPECT_EQ(s.lrc_shown, 1);
+  EXPECT_EQ(s.list_shown, 1);
+  EXPECT_EQ(s.list_mode, 0);
+  EXPECT_TRUE(s.time_fmt);
+  EXPECT_EQ(w.close_state, 0);
+  EXPECT_EQ(w.an_web->text(), QStringLiteral("\u3000\u3000"));
+
+  // Timers: interval and whether they run after start-up.
+  struct Expect {
+    QTimer *timer;
+    int interval;
+    bool active;
+  };
+  PlayerCore &c = w.core();
+  for (const Expect &e :
+       {Expect{&w.gs_timer, 50, true}, Expect{&c.times_zt, 1000, false}, Expect{&c.Timer2, 1000, false},
+        Expect{&c.tmrNetRadio, 50, false}, Expect{&c.music_next, 1000, false}, Expect{&w.Timer1, 100, false},
+        Expect{&w.Latency, 1000, false}}) {
+    EXPECT_EQ(e.timer->interval(), e.interval);
+    EXPECT_EQ(e.timer->isActive(), e.active) << e.interval;
+  }
+  // The time digits' places, in pixels.
+  EXPECT_EQ(w.timelist[0]->geometry().topLeft(), QPoint(176, 70));
+  EXPECT_EQ(w.timelist[4]->x(), 245);
+}
+
+TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
+  EXPECT_TRUE(ResolveHost("localhost").startsWith("127."));
+  EXPECT_EQ(ResolveHost("127.0.0.1"), "127.0.0.1");
+  qputenv("LUMIQO_CATALOGUE_HOST", "lumiqo-catalogue.invalid");
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "连接服务器失败!");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(w.stateText(), kStateWelcome);
+}
+
+TEST_F(MainWindow, MissingLibraryFolderStopsStartUp) {
+  ASSERT_TRUE(QDir(root.filePath("prog/inc")).removeRecursively());
+  qorvex w;
+  const auto result = w.Form_Load();
+  EXPECT_FALSE(result.run);
+  EXPECT_NE(result.exitCode, 0);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(MainWindow, FailedOpeningShowsConnectingThenFailedAndArmsTheAdvance) {
+  test::HttpServer http;
+  http.server().Get("/missing.mp3",
+                    [](const httplib::Request &, httplib::Response &res) { res.status = 404; });
+  http.start();
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  QSignalSpy states(&w, &qorvex::stateTextChanged);
+  for (const QString &address : {QString::fromStdString(http.base()) + "/missing.mp3",
+                                 QStringLiteral("http://127.0.0.1:%1/a.mp3").arg(refusedPort())}) {
+    states.clear();
+    w.core().music_next.stop();
+    w.core().PlayStreamFor(address);
+    ASSERT_EQ(states.size(), 2) << address.toStdString();
+    EXPECT_EQ(states[0][0].toString(), kStateConnecting);
+    EXPECT_EQ(states[1][0].toString(), kStateFailed);
+    EXPECT_TRUE(w.core().music_next.isActive());
+    EXPECT_EQ(w.core().music_next.interval(), 1000);
+  }
+  // Neither ".mp3" nor ".wma": nothing is opened, nothing shown.
+  states.clear();
+  EXPECT_FALSE(w.core().PlayStreamFor(QStringLiteral("http://127.0.0.1/a.ogg")));
+  EXPECT_EQ(states.size(), 0);
+}
+
+TEST_F(MainWindow, VolumeKnobAndTrackSetTheEngineVolume) {
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6450);
+  // Far right of the track, then its left end.
+  w.an_volume_fill_MouseDown(Qt::RightButton, 750 - 15);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6465);
+  w.an_volume_fill_MouseDown(Qt::LeftButton, 0);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 0.0f);
+  EXPECT_EQ(w.an_Volume->x(), 392);
+  // Dragging: the volume follows in tenths; moves without the left button do nothing.
+  w.an_Volume_MouseDown(Qt::LeftButton, 75);
+  w.an_Volume_MouseMove(Qt::LeftButton, 75 + 315);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6195);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 0.5f);
+  w.an_Volume_MouseMove(Qt::NoButton, 75 + 600);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6195);
+  w.an_Volume_MouseMove(Qt::LeftButton, 75 + 600);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6495);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
+}
+
+TEST_F(MainWindow, LocalSongPlaysAndSeekDragLeavesTheSoundAlone) {
+  QTemporaryDir music;
+  ASSERT_TRUE(test::makeMp3(music.filePath("song.mp3"), 5));
+  test::MusicServer server(music.path());
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  QSignalSpy states(&w, &qorvex::stateTextChanged);
+  ASSERT_TRUE(w.core().PlayStreamFor(server.url("song.mp3")));
+  ASSERT_GE(states.size(), 1);
+  EXPECT_EQ(states[0][0].toString(), kStateConnecting);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.stateText() == kStateBuffering; }, 10000));
+  const HSTREAM s = w.state().cur_stream;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING; }, 10000));
+  w.core().times_zt_Timer();
+  EXPECT_TRUE(w.stateText().startsWith(QStringLiteral("状态:播放\r ")));
+  EXPECT_FALSE(w.an_play->isVisibleTo(&w));
+  EXPECT_TRUE(w.an_pause->isVisibleTo(&w));
+
+  const float volume = BASS_GetVolume();
+  const QWORD before = BASS_ChannelGetPosition(s, BASS_POS_BYTE);
+  w.an_bar_MouseDown(Qt::LeftButton, 0);
+  w.an_bar_MouseMove(Qt::LeftButton, 1500);
+  EXPECT_DOUBLE_EQ(w.seekKnobLeft(), 4005);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), volume);
+  EXPECT_EQ(w.state().cur_stream, s);
+  EXPECT_GE(BASS_ChannelGetPosition(s, BASS_POS_BYTE), before);
+  EXPECT_EQ(BASS_ChannelIsActive(s), BASS_ACTIVE_PLAYING);
+  // The next status tick puts the knob back to the song's position.
+  w.core().times_zt_Timer();
+  const double secs = w.state().pos_text.toDouble();
+  EXPECT_DOUBLE_EQ(w.seekKnobLeft(), 2505 + 2040 * (secs / w.state().song_secs));
+  EXPECT_LT(w.seekKnobLeft(), 4005);
+}
+
+TEST_F(MainWindow, CloseFreesTheEngineFirstThenEndsEverything) {
+  QFile lrc(AppFolder() + "lrc");
+  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
+  lrc.close();
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  w.show();
+  w.core().times_zt.start();
+  QSignalSpy freed(&w, &qorvex::engineFreed);
+  w.close();
+  // First phase: sound is gone, the window is still there.
+  EXPECT_EQ(freed.size(), 1);
+  EXPECT_EQ(w.close_state, 1);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(QFile::exists(AppFolder() + "lrc"));
+  // Final phase.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
+  EXPECT_EQ(freed.size(), 1);
+  EXPECT_FALSE(QFile::exists(AppFolder() + "lrc"));
+  for (QTimer *t : {&w.gs_timer, &w.core().times_zt, &w.core().Timer2, &w.core().music_next})
+    EXPECT_FALSE(t->isActive());
+}
+
+} // namespace
+} // namespace lumiqo

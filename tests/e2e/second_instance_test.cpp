@@ -1,0 +1,59 @@
+// Two starts of the real program: the second finds the first and ends without a window.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QProcessEnvironment privateEnvironment(const QTemporaryDir &root) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char *dir : {"run", "home", "data", "config"})
+    QDir(root.path()).mkpath(dir);
+  QFile::setPermissions(root.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("LUMIQO_AUDIO_DEVICE", "0");
+  env.insert("XDG_RUNTIME_DIR", root.filePath("run"));
+  env.insert("HOME", root.filePath("home"));
+  env.insert("XDG_DATA_HOME", root.filePath("data"));
+  env.insert("XDG_CONFIG_HOME", root.filePath("config"));
+  return env;
+}
+
+TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QProcessEnvironment env = privateEnvironment(root);
+
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(QStringLiteral(LUMIQO_PROGRAM), {});
+  ASSERT_TRUE(first.waitForStarted(10000));
+  // The first instance is up once its channel appears in the runtime folder.
+  const QDir run(root.filePath("run"));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !run.entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty(); }, 20000))
+      << first.readAllStandardError().toStdString();
+
+  for (const QStringList &args :
+       {QStringList{}, QStringList{QStringLiteral("qorvex://zembrol=6162_6364_x/")}}) {
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(LUMIQO_PROGRAM), args);
+    ASSERT_TRUE(second.waitForFinished(20000)) << "the second instance kept running";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+  }
+  EXPECT_EQ(first.state(), QProcess::Running);
+
+  first.terminate();
+  if (!first.waitForFinished(10000)) {
+    first.kill();
+    first.waitForFinished(5000);
+  }
+}
+
+} // namespace
