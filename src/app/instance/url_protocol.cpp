@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace lumiqo {
 namespace {
 
@@ -46,18 +48,27 @@ QString xdgConfigHome() {
 }
 
 QString desktopExec(const QString &program) {
-  // Inside the quotes, '"', '`', '$' and '\' take a backslash; then the value itself escapes
-  // every backslash once more, and a literal '%' is written "%%".
-  QString quoted;
-  for (QChar c : program) {
-    if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-      quoted += QLatin1Char('\\');
-    quoted += c;
+  QString path = program;
+  path.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+  // A plain path stands unquoted: simple launchers (xdg-open without a desktop) take the
+  // Exec value's first word as it is.
+  static const QString reserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
+  const bool needsQuotes =
+      std::any_of(path.begin(), path.end(), [](QChar c) { return reserved.contains(c); });
+  if (needsQuotes) {
+    // Inside the quotes, '"', '`', '$' and '\' take a backslash; the value itself then
+    // escapes every backslash once more.
+    QString quoted;
+    for (QChar c : path) {
+      if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+        quoted += QLatin1Char('\\');
+      quoted += c;
+    }
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    path = QLatin1Char('"') + quoted + QLatin1Char('"');
   }
-  quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-  quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
-  quoted.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
-  return QLatin1Char('"') + quoted + QStringLiteral("\" %u");
+  path.replace(QLatin1Char('%'), QStringLiteral("%%"));
+  return path + QStringLiteral(" %u");
 }
 
 QString urlDesktopEntry(const QString &program, const QString &iconPath) {

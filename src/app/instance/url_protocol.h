@@ -16,8 +16,8 @@ QString xdgDataHome();
 // $XDG_CONFIG_HOME, or ~/.config when unset or not absolute.
 QString xdgConfigHome();
 
-// The Exec value that runs `program` with the link: the program quoted and escaped for a
-// desktop entry, then " %u".
+// The Exec value that runs `program` with the link: the program (quoted and escaped for a
+// desktop entry when it holds a blank or another reserved character), then " %u".
 QString desktopExec(const QString &program);
 
 // The whole desktop entry for the protocol.

@@ -104,7 +104,8 @@ TEST_F(UrlProtocol, RelativeXdgFoldersAreNotUsed) {
 }
 
 TEST(DesktopExec, QuotesAndEscapesTheProgramPath) {
-  EXPECT_EQ(desktopExec(QStringLiteral("/usr/bin/lumiqo")), QStringLiteral("\"/usr/bin/lumiqo\" %u"));
+  EXPECT_EQ(desktopExec(QStringLiteral("/usr/bin/lumiqo")), QStringLiteral("/usr/bin/lumiqo %u"));
+  EXPECT_EQ(desktopExec(QStringLiteral("/opt/100%/lumiqo")), QStringLiteral("/opt/100%%/lumiqo %u"));
   // '$' and '"' take a backslash inside the quotes, which the value doubles; '%' doubles.
   EXPECT_EQ(desktopExec(QStringLiteral("/a $b/\"c\"/100%/x")),
             QStringLiteral("\"/a \\\\$b/\\\\\"c\\\\\"/100%%/x\" %u"));
