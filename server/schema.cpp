@@ -1,0 +1,40 @@
+#include "schema.h"
+
+namespace lumiqo::server {
+
+void ensureSchema(Database &db) {
+  db.exec("PRAGMA journal_mode=WAL");
+  db.exec(R"sql(
+CREATE TABLE IF NOT EXISTS songs(
+  id INTEGER PRIMARY KEY,
+  rel_path TEXT NOT NULL UNIQUE,     -- below the imported folder, '/'-separated
+  file TEXT NOT NULL,                -- absolute path of the audio file
+  link TEXT NOT NULL UNIQUE,         -- catalogue link: letters and digits only
+  stream_path TEXT NOT NULL UNIQUE,  -- what the stream hosts serve it under
+  title TEXT NOT NULL,
+  artist TEXT NOT NULL,
+  album TEXT NOT NULL DEFAULT '',
+  lyrics TEXT,                       -- LRC text with CR LF line ends; NULL when none
+  lyrics_plain TEXT NOT NULL DEFAULT '' -- the lyrics without time tags, for searching
+);
+CREATE INDEX IF NOT EXISTS songs_artist ON songs(artist COLLATE NOCASE);
+CREATE TABLE IF NOT EXISTS list_entries(
+  list INTEGER NOT NULL,
+  pos INTEGER NOT NULL,
+  song_id INTEGER NOT NULL REFERENCES songs(id) ON DELETE CASCADE,
+  PRIMARY KEY(list, pos)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS lyric_files(
+  id INTEGER PRIMARY KEY,            -- the tGroupid of the lyrics search
+  source TEXT NOT NULL UNIQUE,       -- the .lrc file below the imported folder
+  title TEXT NOT NULL,
+  artist TEXT NOT NULL,
+  album TEXT NOT NULL DEFAULT '',
+  lrc TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS lyric_files_title ON lyric_files(title COLLATE NOCASE);
+CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(title, artist, album, lyrics, tokenize='trigram');
+)sql");
+}
+
+} // namespace lumiqo::server

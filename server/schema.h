@@ -1,0 +1,15 @@
+#pragma once
+// The catalogue database: songs with their lyrics, the numbered lists (0 the start list,
+// 1 to 8 the charts), the lyrics files of the lyrics search, and a trigram full-text index.
+
+#include "sqlite.h"
+
+namespace lumiqo::server {
+
+inline constexpr int kChartCount = 8;
+
+// Creates the tables when missing (write mode only) and turns on write-ahead logging, so
+// a running server keeps reading while an import writes.
+void ensureSchema(Database &db);
+
+} // namespace lumiqo::server
