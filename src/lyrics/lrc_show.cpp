@@ -1,0 +1,224 @@
+#include "lyrics/lrc_show.h"
+
+#include "base/colour.h"
+#include "base/twips.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace lumiqo {
+
+namespace {
+
+constexpr double kTwips = kTwipsPerPixel;
+
+QString trimSpaces(const QString &s) {
+  qsizetype from = 0;
+  qsizetype to = s.size();
+  while (from < to && s[from] == u' ')
+    ++from;
+  while (to > from && s[to - 1] == u' ')
+    --to;
+  return s.mid(from, to - from);
+}
+
+} // namespace
+
+LrcShow::LrcShow(QWidget *parent) : QWidget(parent) {
+  timer_.setInterval(kTickIntervalMs);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &LrcShow::tick);
+  refresh();
+}
+
+void LrcShow::setBackColor(std::uint32_t colour) {
+  props_.BackColor = colour;
+  refresh();
+}
+
+void LrcShow::setForeColor(std::uint32_t colour) {
+  props_.ForeColor = colour;
+  refresh();
+}
+
+void LrcShow::setLrcColor(std::uint32_t colour) {
+  props_.LrcColor = colour;
+  refresh();
+}
+
+void LrcShow::setBackPicture(const QString &path) {
+  props_.BackPicturePath = path;
+  refresh();
+}
+
+float LrcShow::time() {
+  const float position = timeline_.position();
+  tick();
+  return position;
+}
+
+void LrcShow::setTime(float position) {
+  timeline_.setTime(position);
+  tick();
+}
+
+void LrcShow::setTimerE(bool enabled) {
+  timerE_ = enabled;
+  if (enabled)
+    timer_.start();
+  else
+    timer_.stop();
+}
+
+void LrcShow::ReadProperties(const LrcShowProperties &properties) {
+  props_ = properties;
+  refresh();
+}
+
+LrcShowProperties LrcShow::WriteProperties() {
+  const LrcShowProperties kept = props_;
+  refresh();
+  return kept;
+}
+
+void LrcShow::begin(std::int32_t PMtime, bool formFile, const QString &LrcTxt) {
+  if (!timeline_.begin(PMtime, formFile, LrcTxt, props_.FilePath))
+    return;
+  surfaceChanged();
+  timer_.start();
+  tick();
+}
+
+void LrcShow::StopShow() {
+  timer_.stop();
+}
+
+void LrcShow::redarw() {
+  tick();
+}
+
+void LrcShow::Line1(double x1, double y1, double x2, double y2, std::uint32_t Color) {
+  sizeSurface();
+  {
+    QPainter painter(&surface_);
+    painter.setPen(toQColor(Color));
+    painter.drawLine(QPointF(x1 / kTwips, y1 / kTwips), QPointF(x2 / kTwips, y2 / kTwips));
+  }
+  surfaceChanged();
+}
+
+void LrcShow::PaintPicture1(const QImage &aPicture, double aX1, double aY1, double aWidth1, double aHeight1,
+                            double aX2, double aY2, double aWidth2, double aHeight2) {
+  sizeSurface();
+  if (!aPicture.isNull()) {
+    QPainter painter(&surface_);
+    painter.drawImage(QRectF(aX1 / kTwips, aY1 / kTwips, aWidth1 / kTwips, aHeight1 / kTwips), aPicture,
+                      QRectF(aX2 / kTwips, aY2 / kTwips, aWidth2 / kTwips, aHeight2 / kTwips));
+  }
+  picture_ = surface_.copy();
+  surfaceChanged();
+}
+
+void LrcShow::paintEvent(QPaintEvent *event) {
+  // Our own drawing asks for a repaint; any other paint notification is the host's cue to
+  // lay the background again.
+  if (!ownUpdate_)
+    emit Paint();
+  ownUpdate_ = false;
+  QPainter painter(this);
+  painter.drawImage(event->rect(), surface_, event->rect());
+}
+
+void LrcShow::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  refresh();
+}
+
+void LrcShow::refresh() {
+  sizeSurface();
+  picture_ = props_.BackPicturePath.isEmpty() ? QImage() : QImage(props_.BackPicturePath);
+  clearSurface();
+  surfaceChanged();
+  emit Paint();
+}
+
+void LrcShow::sizeSurface() {
+  const QSize size = this->size().expandedTo(QSize(1, 1));
+  if (surface_.size() == size)
+    return;
+  QImage resized(size, QImage::Format_RGB32);
+  resized.fill(toQColor(props_.BackColor));
+  if (!surface_.isNull()) {
+    QPainter painter(&resized);
+    painter.drawImage(0, 0, surface_);
+  }
+  surface_ = std::move(resized);
+  surfaceChanged();
+}
+
+void LrcShow::clearSurface() {
+  surface_.fill(toQColor(props_.BackColor));
+  if (!picture_.isNull()) {
+    QPainter painter(&surface_);
+    painter.drawImage(0, 0, picture_);
+  }
+}
+
+void LrcShow::surfaceChanged() {
+  shownValid_ = false;
+  ownUpdate_ = true;
+  update();
+}
+
+void LrcShow::tick() {
+  sizeSurface();
+  if (!timeline_.hasLines() || timeline_.lines().empty())
+    return;
+  const LrcFrame frame =
+      computeFrame(timeline_.lines(), timeline_.position(), props_.ForeColor, props_.LrcColor);
+  if (frameChanged(lastOffset_, lastColour_, frame.offset, frame.previousColour)) {
+    const QFontMetricsF metrics(font());
+    const float textHeight = static_cast<float>(metrics.height() * kTwips);
+    const std::vector<PlacedLine> placed = layoutFrame(frame, static_cast<int>(timeline_.lines().size()) - 1,
+                                                       static_cast<float>(surface_.height() * kTwips),
+                                                       textHeight, props_.ForeColor, props_.LrcColor);
+    std::vector<PlacedLine> visible = visibleOnly(placed, textHeight);
+    if (!shownValid_ || visible != shown_) {
+      clearSurface();
+      drawLines(placed);
+      shown_ = std::move(visible);
+      shownValid_ = true;
+      ownUpdate_ = true;
+      update();
+    }
+  }
+  lastOffset_ = frame.offset;
+  lastColour_ = frame.previousColour;
+}
+
+std::vector<PlacedLine> LrcShow::visibleOnly(const std::vector<PlacedLine> &placed, float textHeight) const {
+  const float height = static_cast<float>(surface_.height() * kTwips);
+  std::vector<PlacedLine> visible;
+  for (const PlacedLine &line : placed)
+    if (line.top + textHeight > 0 && line.top < height)
+      visible.push_back(line);
+  return visible;
+}
+
+void LrcShow::drawLines(const std::vector<PlacedLine> &placed) {
+  QPainter painter(&surface_);
+  painter.setFont(font());
+  const QFontMetricsF metrics(painter.font());
+  const double width = surface_.width() * kTwips;
+  for (const PlacedLine &line : placed) {
+    const QString text = trimSpaces(timeline_.lines()[static_cast<std::size_t>(line.index)].text);
+    const double left = (width - metrics.horizontalAdvance(text) * kTwips) / 2;
+    // Each coloured line leaves the text colour at ForeColor again.
+    painter.setPen(toQColor(line.colour));
+    painter.drawText(QPointF(left / kTwips, line.top / kTwips + metrics.ascent()), text);
+    painter.setPen(toQColor(props_.ForeColor));
+  }
+}
+
+} // namespace lumiqo
