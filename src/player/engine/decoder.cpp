@@ -24,17 +24,41 @@ void setError(std::string *error, std::string text) {
     *error = std::move(text);
 }
 
-// Duration from the container (ASF header, Xing/VBRI frame, or FFmpeg's bitrate x size
-// estimate); 0 when none of them is known.
-std::uint64_t durationBytes(const AVFormatContext &format, const AVStream &stream) {
+// Duration from the container (ASF header, Xing/VBRI frame), else the bit rate times the
+// size; as it will be heard, 0 when unknown.
+std::uint64_t durationBytes(AVFormatContext &format, const AVStream &stream) {
   double seconds = 0;
-  if (format.duration != AV_NOPTS_VALUE && format.duration > 0)
-    seconds = double(format.duration) / AV_TIME_BASE;
-  else if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
+  double skipped = 0;
+  if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
     seconds = double(stream.duration) * av_q2d(stream.time_base);
+    // An MP3 starts at its encoder delay, which the decoder skips: that much is never heard.
+    if (stream.start_time != AV_NOPTS_VALUE && stream.start_time > 0)
+      skipped = double(stream.start_time) * av_q2d(stream.time_base);
+  } else if (format.duration != AV_NOPTS_VALUE && format.duration > 0) {
+    seconds = double(format.duration) / AV_TIME_BASE;
+  } else {
+    std::int64_t size = format.pb ? avio_size(format.pb) : -1;
+    std::int64_t bitRate = stream.codecpar->bit_rate > 0 ? stream.codecpar->bit_rate : format.bit_rate;
+    if (size > 0 && bitRate > 0)
+      seconds = double(size) * 8.0 / double(bitRate);
+  }
+  seconds -= skipped;
   if (!(seconds > 0) || !std::isfinite(seconds))
     return 0;
   return std::uint64_t(std::llround(seconds * kSampleRate)) * kBytesPerFrame;
+}
+
+// The header told everything the decoder needs (MP3 frame headers and ASF headers do).
+bool headerIsEnough(const AVFormatContext &format) {
+  if (format.nb_streams == 0 || (format.ctx_flags & AVFMTCTX_NOHEADER))
+    return false;
+  for (unsigned i = 0; i < format.nb_streams; ++i) {
+    const AVCodecParameters &p = *format.streams[i]->codecpar;
+    if (p.codec_type == AVMEDIA_TYPE_AUDIO && p.codec_id != AV_CODEC_ID_NONE && p.sample_rate > 0 &&
+        p.ch_layout.nb_channels > 0)
+      return true;
+  }
+  return false;
 }
 
 } // namespace
@@ -65,16 +89,21 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
   // A connection that goes quiet mid-song ends the song rather than hanging forever.
   options.set("rw_timeout", "15000000");
   options.set("probesize", "262144");
-  options.set("analyzeduration", "2000000");
+  // Enough frames to know the codec; longer probes hold up the connect on a slow network.
+  options.set("analyzeduration", "200000");
   options.set("user_agent", "Lumiqo");
   int rc = avformat_open_input(&raw, location.c_str(), nullptr, options.get());
   if (rc < 0) // avformat_open_input frees the context on failure
     return setError(error, "open: " + errorText(rc)), nullptr;
   d->format_.reset(raw);
 
-  rc = avformat_find_stream_info(raw, nullptr);
-  if (rc < 0)
-    return setError(error, "probe: " + errorText(rc)), nullptr;
+  // Probing the stream would read seconds of it; a header that names the codec is enough
+  // to start, and a slow network then does not hold up the connect.
+  if (!headerIsEnough(*raw)) {
+    rc = avformat_find_stream_info(raw, nullptr);
+    if (rc < 0)
+      return setError(error, "probe: " + errorText(rc)), nullptr;
+  }
   if (d->interrupt_ && d->interrupt_())
     return setError(error, "interrupted"), nullptr;
 
