@@ -1,16 +1,35 @@
 # Sourced by test.sh and run.sh: starts a private PulseAudio server with a null sink named
 # lumiqo_null (its monitor records what the player plays), unless one already answers.
+# Works headless and as root (the server then runs as a per-user daemon of root, which
+# PulseAudio allows with a warning). Exports PULSE_SERVER and XDG_RUNTIME_DIR for the
+# programs started afterwards.
+
+ensure_null_sink() {
+  pactl list short sinks 2>/dev/null | grep -q "[[:space:]]lumiqo_null[[:space:]]" ||
+    pactl load-module module-null-sink sink_name=lumiqo_null >/dev/null 2>&1 || return 1
+  pactl set-default-sink lumiqo_null >/dev/null 2>&1 || true
+}
+
 start_sound_server() {
+  command -v pulseaudio >/dev/null 2>&1 && command -v pactl >/dev/null 2>&1 || return 1
   if pactl info >/dev/null 2>&1; then
-    return 0
+    ensure_null_sink
+    return
   fi
-  export PULSE_RUNTIME_PATH=${PULSE_RUNTIME_PATH:-$(mktemp -d /tmp/lumiqo-pulse.XXXXXX)}
-  export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$PULSE_RUNTIME_PATH}
-  pulseaudio --daemonize=yes --exit-idle-time=-1 --disallow-exit=yes --system=no \
-    -n --load=module-native-protocol-unix --load="module-null-sink sink_name=lumiqo_null" \
-    --load=module-always-sink >/dev/null 2>&1 || return 1
+  LUMIQO_PULSE_DIR=$(mktemp -d /tmp/lumiqo-pulse.XXXXXX) || return 1
+  export PULSE_RUNTIME_PATH=$LUMIQO_PULSE_DIR
+  export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$LUMIQO_PULSE_DIR}
+  export PULSE_SERVER=unix:$LUMIQO_PULSE_DIR/native
+  # -n: no default configuration (no hardware probing, no D-Bus); only what is named here.
+  pulseaudio --daemonize=yes --exit-idle-time=-1 --disallow-exit=yes --system=no --use-pid-file=yes \
+    -n --load="module-native-protocol-unix socket=$LUMIQO_PULSE_DIR/native" \
+    --load="module-null-sink sink_name=lumiqo_null" --load=module-always-sink >/dev/null 2>&1 || return 1
+  LUMIQO_STARTED_PULSE=1
   for _ in $(seq 50); do
-    pactl info >/dev/null 2>&1 && { pactl set-default-sink lumiqo_null >/dev/null 2>&1; LUMIQO_STARTED_PULSE=1; return 0; }
+    if pactl info >/dev/null 2>&1; then
+      pactl set-default-sink lumiqo_null >/dev/null 2>&1 || true
+      return 0
+    fi
     sleep 0.1
   done
   return 1
@@ -19,5 +38,7 @@ start_sound_server() {
 stop_sound_server() {
   if [ "${LUMIQO_STARTED_PULSE:-0}" = 1 ]; then
     pulseaudio --kill >/dev/null 2>&1 || true
+    LUMIQO_STARTED_PULSE=0
+    rm -rf "${LUMIQO_PULSE_DIR:?}"
   fi
 }
