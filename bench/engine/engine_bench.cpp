@@ -1,0 +1,92 @@
+// Decoding speed, and what playing costs the machine: CPU time of the whole process while
+// a stream plays on the no-sound device and on PulseAudio.
+
+#include "player/engine/bass.h"
+#include "player/engine/decoder.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+double cpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  auto tv = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+  return tv(u.ru_utime) + tv(u.ru_stime);
+}
+
+// 30 s of a 440 Hz tone in each format, made once.
+std::string sample(const std::string &name) {
+  static const std::string dir = [] {
+    std::string d = (std::filesystem::temp_directory_path() / ("lumiqo-bench-" + std::to_string(getpid()))).string();
+    std::filesystem::create_directories(d);
+    std::string ff = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:"
+                     "duration=30 -ac 2 ";
+    av_log_set_level(AV_LOG_ERROR);
+    if (std::system((ff + "-c:a libmp3lame -b:a 128k " + d + "/tone.mp3").c_str()) != 0 ||
+        std::system((ff + "-c:a wmav2 -b:a 128k -f asf " + d + "/tone.wma").c_str()) != 0)
+      std::abort();
+    return d;
+  }();
+  // Registered after dir exists, so it runs before dir is destroyed.
+  static const bool cleanup = std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
+  (void)cleanup;
+  return dir + "/" + name;
+}
+
+// Seconds of audio decoded per CPU second.
+void decode(benchmark::State &state, const char *name) {
+  const std::string path = sample(name);
+  double audio = 0, cpu = 0;
+  for (auto _ : state) {
+    double c0 = cpuSeconds();
+    auto decoder = lumiqo::engine::Decoder::open(path, nullptr);
+    std::vector<std::uint8_t> chunk;
+    std::size_t bytes = 0;
+    while (decoder->decode(chunk))
+      bytes += chunk.size();
+    cpu += cpuSeconds() - c0;
+    audio += double(bytes) / 176400.0;
+  }
+  state.counters["audio_s_per_cpu_s"] = audio / cpu;
+}
+
+// Plays 30 s and reports the process's CPU (user + sys) as % of one core.
+void play(benchmark::State &state, int device) {
+  const std::string path = sample("tone.mp3");
+  for (auto _ : state) {
+    if (!BASS_Init(device, 44100, 0, nullptr, nullptr)) {
+      state.SkipWithError("device cannot be opened");
+      return;
+    }
+    auto wall0 = std::chrono::steady_clock::now();
+    double c0 = cpuSeconds();
+    HSTREAM h = BASS_StreamCreateURL(path.c_str(), 0, 0, nullptr, nullptr);
+    BASS_ChannelPlay(h, 0);
+    while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED)
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    double cpu = cpuSeconds() - c0;
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    BASS_Free();
+    state.SetIterationTime(wall);
+    state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
+    state.counters["wall_s"] = wall;
+  }
+}
+
+BENCHMARK_CAPTURE(decode, mp3, "tone.mp3")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decode, wma, "tone.wma")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(play, no_sound_device, 0)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(play, pulseaudio, -1)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
