@@ -1,0 +1,130 @@
+// The lyrics view as drawn: read back from its surface and from the widget rendered to an
+// image under the offscreen platform.
+#include "lyrics/lrc_show.h"
+
+#include "base/colour.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace lumiqo {
+namespace {
+
+constexpr std::uint32_t kBack = RGB(0, 0, 64);
+constexpr std::uint32_t kFore = 0x9B9B;
+constexpr std::uint32_t kLrc = 0xFFFF;
+
+// Rows (pixel lines) of an image holding a pixel of exactly this colour.
+std::vector<int> rowsWith(const QImage &image, std::uint32_t colour) {
+  const QRgb wanted = toQColor(colour).rgb();
+  std::vector<int> rows;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) == wanted) {
+        rows.push_back(y);
+        break;
+      }
+  return rows;
+}
+
+class LrcShowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    view.setClockForTesting([this] { return now; });
+    view.ReadProperties({kBack, kFore, kLrc, QString(), QString(), false});
+    view.resize(300, 200);
+    QFont font = view.font();
+    font.setPixelSize(16);
+    view.setFont(font);
+    view.show(); // hidden widgets get their resize (a refresh that clears) only when shown
+    QApplication::processEvents();
+  }
+  double lineTop() const { // y0 in pixels
+    return (200.0 * 15 - QFontMetricsF(view.font()).height() * 15) / 2 / 15;
+  }
+  double now = 5000;
+  LrcShow view;
+};
+
+TEST_F(LrcShowTest, NothingIsDrawnBeforeAnyBegin) {
+  view.redarw();
+  view.setTime(100);
+  EXPECT_FALSE(view.timerActive());
+  EXPECT_TRUE(rowsWith(view.surface(), kFore).empty());
+  EXPECT_EQ(view.surface().pixel(150, 100), toQColor(kBack).rgb());
+}
+
+TEST_F(LrcShowTest, OneLineMessageIsCentredInLrcColourAndRendered) {
+  view.begin(0, false, QStringLiteral("[00:00.00]暂无歌词\r\n127.0.0.1"));
+  EXPECT_TRUE(view.timerActive());
+  now += 3; // far past the last entry: a two-entry timeline does not scroll
+  view.redarw();
+  const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const std::vector<int> rows = rowsWith(shown, kLrc);
+  ASSERT_FALSE(rows.empty()) << "the Chinese line must be drawn";
+  const double top = lineTop();
+  EXPECT_GE(rows.front(), top - 1);
+  EXPECT_LE(rows.back(), top + QFontMetricsF(view.font()).height() + 1);
+  EXPECT_TRUE(rowsWith(shown, kFore).empty());
+}
+
+TEST_F(LrcShowTest, CurrentLineAtItsRowInItsColour) {
+  view.begin(0, false, QStringLiteral("[00:01.00]一二三\r\n[00:11.00]四五六\r\n[00:21.00]七八九"));
+  now += 16.0; // 60 % into the line at 11 s: offset 0.4 * 270 - 120 = -12 twips
+  view.setTime(1600);
+  const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const std::vector<int> current = rowsWith(shown, RGB(255, 255, 0));
+  ASSERT_FALSE(current.empty());
+  const double top = lineTop() - 12.0 / 15;
+  EXPECT_GE(current.front(), top - 1);
+  EXPECT_LE(current.back(), top + QFontMetricsF(view.font()).height() + 1);
+  // The other lines are drawn in ForeColor, one row (18 px) above and below.
+  const std::vector<int> others = rowsWith(shown, kFore);
+  ASSERT_FALSE(others.empty());
+  EXPECT_LT(others.front(), top - 10);
+  EXPECT_GT(others.back(), top + 18);
+}
+
+TEST_F(LrcShowTest, TimerSwitchesAndEmptyBeginKeepsState) {
+  view.begin(0, false, QStringLiteral("[00:01.00]a"));
+  EXPECT_TRUE(view.timerActive());
+  view.StopShow();
+  EXPECT_FALSE(view.timerActive());
+  view.begin(0, false, QString()); // nothing to show: timer, clock and lines stay
+  EXPECT_FALSE(view.timerActive());
+  EXPECT_EQ(view.timeline().lines().size(), 2u);
+  view.setTimerE(true);
+  EXPECT_TRUE(view.timerActive() && view.TimerE());
+  view.setTimerE(false);
+  EXPECT_FALSE(view.timerActive());
+}
+
+TEST_F(LrcShowTest, RefreshRaisesPaintAndKeepsThePictureAsBackground) {
+  QSignalSpy paint(&view, &LrcShow::Paint);
+  view.setForeColor(RGB(1, 2, 3));
+  view.resize(320, 200);
+  EXPECT_EQ(paint.count(), 2);
+
+  QImage picture(20, 20, QImage::Format_RGB32);
+  picture.fill(Qt::green);
+  view.PaintPicture1(picture, 0, 0, 300, 300, 0, 0, 300, 300); // 20 px at 15 twips a pixel
+  view.Line1(0, 1500, 4500, 1500, RGB(255, 0, 0));
+  EXPECT_EQ(view.surface().pixel(5, 100), qRgb(255, 0, 0));
+  view.begin(0, false, QStringLiteral("[00:01.00]a\r\n[00:02.00]b\r\n[00:03.00]c"));
+  // The tick cleared the line but the picture stays as the surface's background.
+  EXPECT_EQ(view.surface().pixel(5, 5), qRgb(0, 255, 0));
+  EXPECT_EQ(view.surface().pixel(5, 100), toQColor(kBack).rgb());
+}
+
+TEST_F(LrcShowTest, MissingBackPictureLeavesThePlainBackground) {
+  QTemporaryDir dir;
+  view.setBackPicture(dir.filePath(QStringLiteral("none.bmp")));
+  EXPECT_EQ(view.surface().pixel(1, 1), toQColor(kBack).rgb());
+  EXPECT_EQ(view.BackPicture(), dir.filePath(QStringLiteral("none.bmp")));
+}
+
+} // namespace
+} // namespace lumiqo
