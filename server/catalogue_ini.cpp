@@ -10,7 +10,7 @@ int sectionList(const QString &name) {
     return 0;
   for (int n = 1; n <= 8; ++n) {
     if (key == QStringLiteral("chart%1").arg(n) || key == QStringLiteral("mlist%1").arg(n) ||
-        key == chartNames()[n - 1])
+        key == chartNames()[n - 1].toLower())
       return n;
   }
   return -1;

@@ -6,6 +6,10 @@
 #include "schema.h"
 #include "sqlite.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <QCryptographicHash>
 #include <QFile>
 
@@ -370,6 +374,7 @@ ImportReport importFolder(const std::string &folder, const std::string &dbPath) 
   const fs::path root = fs::absolute(folder).lexically_normal();
   if (!fs::is_directory(root))
     throw std::runtime_error(folder + " is not a folder");
+  av_log_set_level(AV_LOG_ERROR); // files that are not audio are reported once, as warnings
   ImportReport report;
   FolderScan scan(root);
 

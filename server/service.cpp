@@ -167,6 +167,9 @@ bool Service::listen() {
 void Service::stop() {
   http_->stop();
 }
+bool Service::isRunning() const {
+  return http_->is_running();
+}
 
 std::string Service::siteLine() const {
   return "[00:00.00]" + options_.siteAddress;

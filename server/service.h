@@ -43,6 +43,7 @@ public:
   // Serves until stop(); false when it could not.
   bool listen();
   void stop();
+  bool isRunning() const;
 
   const StreamToken &token() const { return token_; }
   // The lyrics text of a song without lyrics: "[00:00.00]" and the site address.

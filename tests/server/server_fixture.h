@@ -1,0 +1,56 @@
+#pragma once
+// Helpers for the lumiqo-server tests: tiny audio files made with ffmpeg, text files in a
+// chosen encoding, and a Service running on 127.0.0.1 with a free port.
+
+#include "catalogue_store.h"
+#include "service.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lumiqo::server::test {
+
+// A short sine tone as MP3 or WMA (by extension), with the given tags (empty: none).
+// Returns false when ffmpeg fails.
+bool makeAudio(const QString &path, const QString &title, const QString &artist, const QString &album = {});
+
+void writeFile(const QString &path, const QByteArray &bytes);
+
+// A served catalogue: the store and the service, serving in a thread until destroyed.
+class RunningServer {
+public:
+  RunningServer(const std::string &dbPath, ServiceOptions options = {});
+  ~RunningServer();
+
+  int port() const { return port_; }
+  Service &service() { return *service_; }
+  std::vector<std::string> logLines();
+
+private:
+  CatalogueStore store_;
+  std::unique_ptr<Service> service_;
+  std::thread thread_;
+  int port_ = -1;
+  std::mutex logMutex_;
+  std::vector<std::string> log_;
+};
+
+} // namespace lumiqo::server::test
+
+namespace lumiqo::server::test {
+
+// Sends a raw request to 127.0.0.1:port and returns everything the server answers
+// until it closes the connection.
+std::string rawExchange(int port, const std::string &request);
+
+// Percent-encodes every byte outside [A-Za-z0-9-._~].
+std::string percentEncode(const QByteArray &bytes);
+
+} // namespace lumiqo::server::test
