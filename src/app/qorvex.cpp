@@ -8,6 +8,8 @@
 #include "base/endpoints.h"
 #include "base/message_box.h"
 #include "base/twips.h"
+#include "controls/qmlistbox.h"
+#include "lyrics/lrc_show.h"
 #include "player/knobs.h"
 #include "player/state_texts.h"
 
@@ -133,6 +135,14 @@ void qorvex::buildControls() {
 
   gd_show = new CaptionBox(this);
   placeTwips(gd_show, 2505, 2205, 4125, 360);
+
+  m_list = new QMListBox(this);
+
+  lyricsWindow_ = std::make_unique<QWidget>();
+  lyricsWindow_->setWindowTitle(kAppTitle);
+  lyricsWindow_->setFixedSize(width, twipsToPixels(1800));
+  LrcShow1 = new LrcShow(lyricsWindow_.get());
+  LrcShow1->setGeometry(lyricsWindow_->rect());
 }
 
 // --- start-up ----------------------------------------------------------------------------
@@ -213,11 +223,19 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   core_->Timer2.stop();
   Latency.stop();
 
-  // 24. Placement: centred, above the lyrics and playlist windows' height.
+  // 23. The lyrics greeting.
+  LrcShow1->begin(0, false, QStringLiteral("[00:00.00]Lumiqo歌词显示面板"));
+
+  // 24. Placement: centred; the lyrics window right-aligned 850 twips above the main window.
   if (const QScreen *screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
-    move((area.width() - width()) / 2, std::max(0, area.height() - height()));
+    const int top = area.height() - height() - lyricsWindow_->height();
+    move((area.width() - width()) / 2, std::max(0, top));
+    lyricsWindow_->move(x() + width() - lyricsWindow_->width(), y() - twipsToPixels(790 + 60));
   }
+
+  // 27. The lyrics window.
+  lyricsWindow_->show();
 
   // 28. The program's own command line, as if another instance had handed it over.
   if (!commandLine.isEmpty()) {
@@ -256,6 +274,7 @@ void qorvex::finalShutdown() {
                         &core_->music_next})
     timer->stop();
   instance_.reset();
+  lyricsWindow_->close();
 }
 
 // --- knobs -------------------------------------------------------------------------------
@@ -336,38 +355,48 @@ void qorvex::setCaption(const QString &text) {
 }
 
 void qorvex::setLyricsFilePath(const QString &path) {
-  if (neighbours.lyricsFilePath)
-    neighbours.lyricsFilePath(path);
+  LrcShow1->setFilePath(path);
 }
 
 void qorvex::setLyricsTime(float hundredths) {
-  if (neighbours.lyricsTime)
-    neighbours.lyricsTime(hundredths);
+  LrcShow1->setTime(hundredths);
 }
 
 void qorvex::setLyricsTimerE(bool on) {
-  if (neighbours.lyricsTimerE)
-    neighbours.lyricsTimerE(on);
+  LrcShow1->setTimerE(on);
 }
 
 int qorvex::PlayIndex() const {
-  return -1;
+  return m_list->PlayIndex();
 }
-void qorvex::setPlayIndex(int) {}
-void qorvex::setListIndex(int) {}
+
+void qorvex::setPlayIndex(int index) {
+  m_list->setPlayIndex(index);
+}
+
+void qorvex::setListIndex(int index) {
+  m_list->setListIndex(index);
+}
+
 int qorvex::ListCount() const {
-  return 0;
+  return m_list->ListCount();
 }
-QString qorvex::Title(int) const {
-  return {};
+
+QString qorvex::Title(int row) const {
+  return m_list->Title(row);
 }
-QString qorvex::Author(int) const {
-  return {};
+
+QString qorvex::Author(int row) const {
+  return m_list->Author(row);
 }
-QString qorvex::URL(int) const {
-  return {};
+
+QString qorvex::URL(int row) const {
+  return m_list->URL(row);
 }
-void qorvex::AddItem(const QString &, const QString &, const QString &, const QString &) {}
+
+void qorvex::AddItem(const QString &title, const QString &author, const QString &url, const QString &time) {
+  m_list->AddItem(title, author, url, time);
+}
 
 void qorvex::savelrc(QString &text) {
   if (neighbours.savelrc)

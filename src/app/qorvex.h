@@ -22,6 +22,8 @@
 namespace lumiqo {
 
 class SingleInstance;
+class QMListBox;
+class LrcShow;
 
 class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost {
   Q_OBJECT
@@ -72,6 +74,12 @@ public:
   QLabel *an_bbs;
   CaptionBox *gd_show;
 
+  // The play queue `m_list`.
+  QMListBox *m_list;
+  // The lyrics view `LrcShow1`, on a plain window of its own until the lyrics window comes.
+  LrcShow *LrcShow1;
+  QWidget *lyricsWindow() const { return lyricsWindow_.get(); }
+
   // Knob positions in twips.
   double volumeKnobLeft() const { return volumeLeft_; }
   double seekKnobLeft() const { return seekLeft_; }
@@ -83,12 +91,9 @@ public:
   void an_bar_MouseDown(Qt::MouseButton button, double x);
   void an_bar_MouseMove(Qt::MouseButtons buttons, double x);
 
-  // Neighbours that are wired in at start-up: the lyrics view, the lyrics store, the first
-  // catalogue list and the link resolution. An unset one is skipped.
+  // Neighbours that are wired in at start-up: the lyrics store and the link resolution.
+  // An unset one is skipped.
   struct Neighbours {
-    std::function<void(const QString &)> lyricsFilePath;
-    std::function<void(float)> lyricsTime;
-    std::function<void(bool)> lyricsTimerE;
     std::function<void(QString &)> savelrc;
     std::function<void()> linkResolutionTick;
   } neighbours;
@@ -138,6 +143,7 @@ private:
 
   std::unique_ptr<PlayerCore> core_;
   std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<QWidget> lyricsWindow_;
   bool engineUp_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;

@@ -1,6 +1,8 @@
 #include "app/app_fixture.h"
 #include "app/qorvex.h"
 #include "app/resolve_host.h"
+#include "controls/qmlistbox.h"
+#include "lyrics/lrc_show.h"
 #include "player/state_texts.h"
 #include "player/test_audio.h"
 
@@ -50,6 +52,7 @@ TEST_F(MainWindow, StartUpState) {
   EXPECT_TRUE(s.time_fmt);
   EXPECT_EQ(w.close_state, 0);
   EXPECT_EQ(w.an_web->text(), QStringLiteral("\u3000\u3000"));
+  EXPECT_TRUE(w.LrcShow1->timerActive()); // the greeting runs
 
   // Timers: interval and whether they run after start-up.
   struct Expect {
@@ -68,6 +71,27 @@ TEST_F(MainWindow, StartUpState) {
   // The time digits' places, in pixels.
   EXPECT_EQ(w.timelist[0]->geometry().topLeft(), QPoint(176, 70));
   EXPECT_EQ(w.timelist[4]->x(), 245);
+}
+
+TEST_F(MainWindow, OwnCommandLinePlaysItsLinkAndNextWalksTheList) {
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load(QStringLiteral("qorvex://zembrol=6162_6364_L9/")).run);
+  ASSERT_EQ(w.ListCount(), 1);
+  EXPECT_EQ(w.PlayIndex(), 0);
+  EXPECT_EQ(w.state().cur_song, "L9");
+  EXPECT_EQ(w.gd_a(), "歌名:ab  歌手:cd");
+  EXPECT_TRUE(w.core().times_zt.isActive());
+
+  w.AddItem("t1", "a1", "L1", "01:00");
+  w.AddItem("t2", "a2", "", "01:00");
+  w.an_next->click();
+  EXPECT_EQ(w.PlayIndex(), 1);
+  EXPECT_EQ(w.m_list->ListIndex(), 1);
+  EXPECT_EQ(w.state().cur_song, "L1");
+  EXPECT_EQ(w.gd_a(), "歌名:t1  歌手:a1");
+  w.an_prev->click();
+  EXPECT_EQ(w.PlayIndex(), 0);
+  EXPECT_EQ(w.state().cur_song, "L9");
 }
 
 TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
