@@ -29,6 +29,27 @@ int pairAt(QStringView text, qsizetype i) {
 
 constexpr QChar kReplacement(0xFFFD);
 
+// Every double-byte code the decoder can meet (lead 0x7E .. 0xFF), decoded once: U+FFFD where
+// the pair is not one GBK character.
+class PairTable {
+public:
+  static constexpr unsigned kFirstLead = 126;
+  PairTable() {
+    for (unsigned lead = kFirstLead; lead <= 0xFF; ++lead)
+      for (unsigned trail = 0; trail <= 0xFF; ++trail)
+        chars_[(lead - kFirstLead) * 256 + trail] = gbkPairToChar(lead, trail).unicode();
+  }
+  char16_t at(int lead, int trail) const { return chars_[(lead - kFirstLead) * 256 + trail]; }
+
+private:
+  char16_t chars_[(256 - kFirstLead) * 256];
+};
+
+const PairTable &pairTable() {
+  static const PairTable table;
+  return table;
+}
+
 } // namespace
 
 QString HexEncodeTerm(QStringView text) {
@@ -37,17 +58,19 @@ QString HexEncodeTerm(QStringView text) {
   out.reserve(gbk.size() * 2);
   for (qsizetype i = 0; i < gbk.size(); ++i) {
     const unsigned b = static_cast<unsigned char>(gbk[i]);
+    unsigned code = b;
     if (b >= 1 && b <= 127) {
       if (b >= 16)
         out += QLatin1Char(kDigits[b >> 4]);
       out += QLatin1Char(kDigits[b & 15]);
-    } else {
-      // A double-byte code (or a NUL, which is no single-byte code from 1 to 127).
-      const unsigned trail = (b >= 0x80 && i + 1 < gbk.size()) ? static_cast<unsigned char>(gbk[++i]) : 0;
-      const unsigned code = b >= 0x80 ? (b << 8) | trail : b;
-      for (int shift = 12; shift >= 0; shift -= 4)
-        out += QLatin1Char(kDigits[(code >> shift) & 15]);
+      continue;
     }
+    // A lead byte takes its trail byte; a single byte outside 1 .. 127 (NUL, 0x80 for the
+    // euro sign, 0xFF) is a code of its own, written with four digits as well.
+    if (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size())
+      code = (b << 8) | static_cast<unsigned char>(gbk[++i]);
+    for (int shift = 12; shift >= 0; shift -= 4)
+      out += QLatin1Char(kDigits[(code >> shift) & 15]);
   }
   return out;
 }
@@ -56,7 +79,6 @@ QString HexDecodeText(QStringView text) {
   QString out;
   out.reserve(text.size() / 2);
   const qsizetype n = text.size() - (text.size() % 2); // an odd trailing digit is dropped
-  QByteArray single;
   for (qsizetype i = 0; i < n; i += 2) {
     const int v = pairAt(text, i);
     if (v < 0) {
@@ -68,7 +90,7 @@ QString HexDecodeText(QStringView text) {
       }
       const int trail = pairAt(text, i + 2);
       i += 2;
-      out += trail < 0 ? kReplacement : gbkPairToChar(static_cast<unsigned>(v), static_cast<unsigned>(trail));
+      out += trail < 0 ? kReplacement : QChar(pairTable().at(v, trail));
     } else {
       out += QChar(static_cast<char16_t>(v));
     }

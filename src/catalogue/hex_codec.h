@@ -20,8 +20,8 @@ QString HexEncodeTerm(QStringView text);
 QString HexDecodeText(QStringView text);
 
 // Server side, the exact inverse of HexDecodeText for what it can carry: every GBK byte as
-// two lower-case digits. CR LF becomes "|#|" first. A single-byte '~' or DEL (which the
-// player would read as a lead byte) is sent as its full-width form.
+// two lower-case digits. CR LF becomes "|#|" first. A single-byte '~' (which the player would
+// read as a lead byte) is sent as its full-width form, DEL as '?'.
 QString HexEncodeText(QStringView text);
 
 // Server side, the inverse of HexEncodeTerm. A leading digit 8 to f starts a four-digit

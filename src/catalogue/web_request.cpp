@@ -123,7 +123,8 @@ bool DownloadToFile(const QString &address, const QString &localPath) {
     return false;
   // The temporary file sits beside localPath and replaces it only on commit().
   QSaveFile file(localPath);
-  if (!file.open(QIODevice::WriteOnly))
+  // Unbuffered: a short write shows at once, instead of being lost in a later flush.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return false;
   const FetchTimeouts t;
   curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.resolveMs) + t.connectMs);
