@@ -8,7 +8,7 @@ root=$PWD
 
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target lumiqo
+cmake --build build -j "$(nproc)" --target lumiqo lumiqo-server
 
 pids=()
 cleanup() {
@@ -34,6 +34,24 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   pids+=($!)
 fi
 start_sound_server || { echo "run.sh: no sound server; playing on the no-sound device"; export LUMIQO_AUDIO_DEVICE=0; }
+
+# The online catalogue: a local lumiqo-server with the demo catalogue (generated once).
+demo=$root/build/demo-catalogue
+if [ ! -f "$demo/.complete" ]; then
+  echo "run.sh: generating the demo catalogue in $demo (once)"
+  tools/make-demo-catalogue "$demo"
+fi
+build/bin/lumiqo-server import "$demo" --db build/demo-catalogue.db >/dev/null 2>&1
+server_port=${LUMIQO_SERVER_PORT:-8764}
+build/bin/lumiqo-server serve --db build/demo-catalogue.db --listen "127.0.0.1:$server_port" \
+  2>>build/lumiqo-server.log &
+pids+=($!)
+for _ in $(seq 50); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$server_port") 2>/dev/null && break
+  sleep 0.1
+done
+export LUMIQO_SERVER=127.0.0.1:$server_port
+echo "run.sh: lumiqo-server on $LUMIQO_SERVER (log: build/lumiqo-server.log)"
 
 build/bin/lumiqo "$@" &
 player=$!
