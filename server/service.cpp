@@ -148,6 +148,9 @@ Service::Service(const CatalogueStore &store, ServiceOptions options)
   const int threads = std::max(2, options_.threads);
   http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
   http_->set_keep_alive_max_count(1000);
+  // Headers and body go out in separate writes: without this, Nagle's algorithm holds the
+  // body back for the client's delayed acknowledgement on kept-alive connections.
+  http_->set_tcp_nodelay(true);
   routes();
 }
 
