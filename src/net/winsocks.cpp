@@ -2,8 +2,6 @@
 
 #include "base/twips.h"
 
-#include <QResizeEvent>
-
 namespace lumiqo {
 
 namespace {
@@ -11,7 +9,7 @@ constexpr int kSidePixels = twipsToPixels(Winsocks::kSizeTwips);
 } // namespace
 
 Winsocks::Winsocks(QWidget *parent) : QWidget(parent), cmSocket(std::make_unique<CSocketMaster>()) {
-  resize(kSidePixels, kSidePixels);
+  setFixedSize(kSidePixels, kSidePixels);
   hide(); // nothing to show at run time
   CSocketMaster *s = cmSocket.get();
   connect(s, &CSocketMaster::CloseSckEvent, this, &Winsocks::CloseSckEvent);
@@ -25,12 +23,6 @@ Winsocks::Winsocks(QWidget *parent) : QWidget(parent), cmSocket(std::make_unique
 }
 
 Winsocks::~Winsocks() = default;
-
-void Winsocks::resizeEvent(QResizeEvent *event) {
-  QWidget::resizeEvent(event);
-  if (event->size() != QSize(kSidePixels, kSidePixels))
-    resize(kSidePixels, kSidePixels);
-}
 
 void Winsocks::ReadProperties(const QVariantMap &PropBag) {
   setLocalPort(PropBag.value(QStringLiteral("LocalPort"), 0).toInt());

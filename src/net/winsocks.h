@@ -70,9 +70,6 @@ signals:
   void SendComplete();
   void SendProgress(qint32 bytesSent, qint32 bytesRemaining);
 
-protected:
-  void resizeEvent(QResizeEvent *event) override;
-
 private:
   std::unique_ptr<CSocketMaster> cmSocket;
 };
