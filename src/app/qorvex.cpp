@@ -10,6 +10,7 @@
 #include "base/twips.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/lrc_show.h"
+#include "net/winsocks.h"
 #include "player/knobs.h"
 #include "player/state_texts.h"
 
@@ -137,6 +138,8 @@ void qorvex::buildControls() {
   placeTwips(gd_show, 2505, 2205, 4125, 360);
 
   m_list = new QMListBox(this);
+  Winsock1 = new Winsocks(this);
+  Winsock1->setVisible(false);
 
   lyricsWindow_ = std::make_unique<QWidget>();
   lyricsWindow_->setWindowTitle(kAppTitle);
@@ -200,6 +203,11 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
 
   // 12. Welcome state.
   setStateText(kStateWelcome);
+
+  // 15. The socket goes to the stream-authorisation host.
+  const Endpoint auth = endpoint(Role::Auth);
+  Winsock1->setRemoteHost(auth.host);
+  Winsock1->setRemotePort(auth.port);
 
   // 16.
   state().list_mode = 0;

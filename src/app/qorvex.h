@@ -22,6 +22,7 @@
 namespace lumiqo {
 
 class SingleInstance;
+class Winsocks;
 class QMListBox;
 class LrcShow;
 
@@ -73,6 +74,9 @@ public:
   QLabel *an_web;
   QLabel *an_bbs;
   CaptionBox *gd_show;
+
+  // The socket control of the link resolution.
+  Winsocks *Winsock1;
 
   // The play queue `m_list`.
   QMListBox *m_list;

@@ -1,8 +1,10 @@
 #include "app/app_fixture.h"
 #include "app/qorvex.h"
 #include "app/resolve_host.h"
+#include "base/endpoints.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/lrc_show.h"
+#include "net/winsocks.h"
 #include "player/state_texts.h"
 #include "player/test_audio.h"
 
@@ -53,6 +55,8 @@ TEST_F(MainWindow, StartUpState) {
   EXPECT_EQ(w.close_state, 0);
   EXPECT_EQ(w.an_web->text(), QStringLiteral("\u3000\u3000"));
   EXPECT_TRUE(w.LrcShow1->timerActive()); // the greeting runs
+  EXPECT_EQ(w.Winsock1->RemoteHost(), endpoint(Role::Auth).host);
+  EXPECT_EQ(w.Winsock1->RemotePort(), endpoint(Role::Auth).port);
 
   // Timers: interval and whether they run after start-up.
   struct Expect {
