@@ -122,6 +122,16 @@ bool HexDecodeTerm(QStringView hex, QString &out) {
     const int first = hexValue(hex[i]);
     if (first < 0)
       return false;
+    // "00" starts the four digits of a single byte outside 1 .. 127 (NUL, 0x80, 0xFF).
+    const bool wideSingle = first == 0 && i + 4 <= hex.size() && hexValue(hex[i + 1]) == 0;
+    if (wideSingle) {
+      const int v = pairAt(hex, i + 2);
+      if (v < 0)
+        return false;
+      gbk += static_cast<char>(v);
+      i += 4;
+      continue;
+    }
     const qsizetype width = first >= 8 ? 4 : 2;
     if (i + width > hex.size()) {
       // A last lone digit is a one-digit code (a control character).

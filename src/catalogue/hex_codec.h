@@ -25,8 +25,9 @@ QString HexDecodeText(QStringView text);
 QString HexEncodeText(QStringView text);
 
 // Server side, the inverse of HexEncodeTerm. A leading digit 8 to f starts a four-digit
-// code, any other two digits one byte (the one-digit codes of control characters are not
-// told apart). False on malformed input.
+// code, "00" the four digits of a single byte outside 1 .. 127, any other two digits one
+// byte (the one-digit codes of control characters are not told apart). False on malformed
+// input.
 bool HexDecodeTerm(QStringView hex, QString &out);
 
 } // namespace lumiqo

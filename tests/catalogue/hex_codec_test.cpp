@@ -102,6 +102,8 @@ TEST(HexCodec, ServerSideInverses) {
   QString term;
   ASSERT_TRUE(HexDecodeTerm(HexEncodeTerm(u"周杰伦 abc"), term));
   EXPECT_EQ(term, QStringLiteral("周杰伦 abc"));
+  ASSERT_TRUE(HexDecodeTerm(HexEncodeTerm(u"a€b"), term)); // "0080": a lone byte in four digits
+  EXPECT_EQ(term, QStringLiteral("a€b"));
   EXPECT_FALSE(HexDecodeTerm(u"d6d", term));
   EXPECT_FALSE(HexDecodeTerm(u"6x", term));
 }
