@@ -3,9 +3,11 @@
 #include "player/state_texts.h"
 #include "player/test_audio.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace lumiqo {
 namespace {
@@ -181,6 +183,23 @@ TEST(LyricsClock, HeldWhileBuffering) {
   face.setStateText(QStringLiteral("状态:播放\r 00:05"));
   core.Timer2_Timer();
   EXPECT_EQ(face.timerE.back(), true);
+}
+
+TEST(EndOfStream, NoticeFromAnEngineThreadActsOnlyForTheCurrentStream) {
+  FakeFace face;
+  PlayerCore core{face};
+  core.state().cur_stream = 7;
+  // A notice of a stream that has since been replaced changes nothing.
+  std::thread([] { PlayerCore::EndSyncProc(1, 6, 0, nullptr); }).join();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(face.states.isEmpty());
+  EXPECT_FALSE(core.music_next.isActive());
+  std::thread([] { PlayerCore::EndSyncProc(1, 7, 0, nullptr); }).join();
+  EXPECT_TRUE(face.states.isEmpty()); // not before the user-interface thread runs it
+  QCoreApplication::processEvents();
+  EXPECT_EQ(face.states, QStringList{kStateEnded});
+  EXPECT_TRUE(core.music_next.isActive());
+  EXPECT_EQ(core.music_next.interval(), 1000);
 }
 
 // --- with the engine ---------------------------------------------------------------------
