@@ -117,7 +117,7 @@ QString CSocketMaster::LocalHostAddress() const {
 }
 
 QString CSocketMaster::LocalIP() const {
-  if (state_ == sckOpen || state_ == sckListening)
+  if ((state_ == sckOpen || state_ == sckListening) && !boundLocalAddress_.isEmpty())
     return boundLocalAddress_;
   return LocalHostAddress();
 }
@@ -291,12 +291,9 @@ bool CSocketMaster::BindInternal(const SocketValue &portValue, const SocketValue
   QString text = given(addressValue) ? textArgument(addressValue) : QString();
   quint32 address = htonl(INADDR_ANY);
   if (text.isEmpty()) {
-    // Without an address the socket takes any local address (a host name that resolves to a
-    // loopback alias must not tie an outgoing connection to it); the host's own address is
-    // what LocalIP reports.
-    int error = 0;
-    const std::optional<quint32> own = LookupAddressNow(LocalHostName(), &error);
-    text = own ? DottedAddress(*own) : DottedAddress(address);
+    // Without an address the socket takes any local address: a host name that resolves to a
+    // loopback alias must not tie an outgoing connection to it. LocalIP then reports the
+    // address of the host name, looked up when it is asked for.
   } else if (const std::optional<quint32> dotted = ParseDottedAddress(text)) {
     address = *dotted;
   } else if (const std::optional<quint32> looked = LookupAddressNow(text)) {
