@@ -26,10 +26,12 @@ double cpuSeconds() {
 // 30 s of a 440 Hz tone in each format, made once.
 std::string sample(const std::string &name) {
   static const std::string dir = [] {
-    std::string d = (std::filesystem::temp_directory_path() / ("lumiqo-bench-" + std::to_string(getpid()))).string();
+    std::string d =
+        (std::filesystem::temp_directory_path() / ("lumiqo-bench-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(d);
-    std::string ff = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:"
-                     "duration=30 -ac 2 ";
+    std::string ff =
+        "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:"
+        "duration=30 -ac 2 ";
     av_log_set_level(AV_LOG_ERROR);
     if (std::system((ff + "-c:a libmp3lame -b:a 128k " + d + "/tone.mp3").c_str()) != 0 ||
         std::system((ff + "-c:a wmav2 -b:a 128k -f asf " + d + "/tone.wma").c_str()) != 0)

@@ -66,7 +66,9 @@ bool headerIsEnough(const AVFormatContext &format) {
 Decoder::Decoder(Interrupt interrupt)
     : interrupt_(std::move(interrupt)), packet_(av_packet_alloc()), frame_(av_frame_alloc()) {}
 
-Decoder::~Decoder() { av_channel_layout_uninit(&inLayout_); }
+Decoder::~Decoder() {
+  av_channel_layout_uninit(&inLayout_);
+}
 
 int Decoder::interruptCallback(void *opaque) {
   auto *self = static_cast<Decoder *>(opaque);
@@ -129,7 +131,9 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
   return d;
 }
 
-const char *Decoder::formatName() const { return format_->iformat ? format_->iformat->name : ""; }
+const char *Decoder::formatName() const {
+  return format_->iformat ? format_->iformat->name : "";
+}
 
 bool Decoder::decode(std::vector<std::uint8_t> &out) {
   out.clear();

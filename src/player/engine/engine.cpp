@@ -82,7 +82,8 @@ HSTREAM createStream(const char *address) {
       e.nextStream = 1;
   }
   // No lock while connecting: BASS_Free may end the wait.
-  std::unique_ptr<Stream> stream = Stream::open(handle, locationFromSystemText(address), *output, closing, kConnectTimeout);
+  std::unique_ptr<Stream> stream =
+      Stream::open(handle, locationFromSystemText(address), *output, closing, kConnectTimeout);
   if (!stream)
     return 0;
   std::unique_lock lock(e.mutex);
@@ -104,13 +105,15 @@ template <typename F, typename R> R withStream(DWORD handle, R fallback, F f) {
 
 } // namespace
 
-DWORD BASS_GetVersion() { return 0x02040000u; }
+DWORD BASS_GetVersion() {
+  return 0x02040000u;
+}
 
 BOOL BASS_Init(int device, DWORD, DWORD, void *, const void *) {
   Engine &e = engine();
   std::lock_guard lock(e.mutex);
   if (e.output)
-    return 0; // already initialised
+    return 0;                     // already initialised
   av_log_set_level(AV_LOG_ERROR); // FFmpeg's warnings about damaged frames are not ours to print
   if (device == 0) {
     e.output = std::make_shared<lumiqo::engine::NullOutput>();
@@ -162,7 +165,9 @@ float BASS_GetVolume() {
   return e.output ? e.volume : -1.0f;
 }
 
-HSTREAM BASS_StreamCreateURL(const char *url, DWORD, DWORD, DOWNLOADPROC, void *) { return createStream(url); }
+HSTREAM BASS_StreamCreateURL(const char *url, DWORD, DWORD, DOWNLOADPROC, void *) {
+  return createStream(url);
+}
 
 HSTREAM BASS_WMA_StreamCreateFile(BOOL mem, const void *file, QWORD, QWORD, DWORD) {
   if (mem)
@@ -222,7 +227,9 @@ QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
     return 0;
   return withStream(handle, QWORD(0), [](Stream &s) { return s.length(); });
 }
-double BASS_ChannelBytes2Seconds(DWORD, QWORD pos) { return double(pos) / double(lumiqo::engine::kBytesPerSecond); }
+double BASS_ChannelBytes2Seconds(DWORD, QWORD pos) {
+  return double(pos) / double(lumiqo::engine::kBytesPerSecond);
+}
 
 namespace lumiqo {
 int audioDeviceFromEnvironment() {

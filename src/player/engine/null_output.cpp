@@ -100,6 +100,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Sink> NullOutput::createSink(PcmSource &source) { return std::make_unique<NullSink>(source); }
+std::unique_ptr<Sink> NullOutput::createSink(PcmSource &source) {
+  return std::make_unique<NullSink>(source);
+}
 
 } // namespace lumiqo::engine

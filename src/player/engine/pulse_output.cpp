@@ -12,6 +12,7 @@ constexpr pa_sample_spec kSpec{PA_SAMPLE_S16LE, kSampleRate, kChannels};
 // The output's buffer: long enough that the server wakes us rarely, short enough that
 // pausing and the position feel immediate.
 constexpr pa_usec_t kTargetLatency = 250'000;
+constexpr pa_usec_t kConnectTimeout = 5'000'000;
 
 void signalMainloop(void *mainloop) {
   pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(mainloop), 0);
@@ -38,12 +39,16 @@ public:
   pa_stream *stream() const { return stream_.get(); }
 
 private:
-  PulseSink(std::shared_ptr<PulseOutput> output, PcmSource &source) : output_(std::move(output)), source_(source) {}
+  PulseSink(std::shared_ptr<PulseOutput> output, PcmSource &source)
+      : output_(std::move(output)), source_(source) {}
   pa_threaded_mainloop *mainloop() const { return output_->mainloop_.get(); }
   void cork(bool on);
   void fill(std::size_t wanted); // under the main loop lock
-  static void onWrite(pa_stream *, std::size_t bytes, void *self) { static_cast<PulseSink *>(self)->fill(bytes); }
+  static void onWrite(pa_stream *, std::size_t bytes, void *self) {
+    static_cast<PulseSink *>(self)->fill(bytes);
+  }
   static void onDrained(pa_stream *, int success, void *self);
+  static void onState(pa_stream *, void *self);
 
   std::shared_ptr<PulseOutput> output_;
   PcmSource &source_;
@@ -63,7 +68,7 @@ std::unique_ptr<PulseSink> PulseSink::create(std::shared_ptr<PulseOutput> output
   pa_stream *s = sink->stream_.get();
   if (!s)
     return nullptr;
-  pa_stream_set_state_callback(s, [](pa_stream *, void *m) { signalMainloop(m); }, loop);
+  pa_stream_set_state_callback(s, &PulseSink::onState, sink.get());
   pa_stream_set_write_callback(s, &PulseSink::onWrite, sink.get());
   pa_buffer_attr attr{};
   attr.maxlength = std::uint32_t(-1);
@@ -139,6 +144,17 @@ void PulseSink::onDrained(pa_stream *, int success, void *self) {
   sink->source_.drained();
 }
 
+void PulseSink::onState(pa_stream *stream, void *self) {
+  auto *sink = static_cast<PulseSink *>(self);
+  signalMainloop(sink->mainloop());
+  // The server went away or dropped the stream: nothing more will be heard, so the stream
+  // ends rather than playing silence for ever.
+  if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && sink->stream_ && !sink->drained_) {
+    sink->drained_ = true;
+    sink->source_.drained();
+  }
+}
+
 std::uint64_t PulseSink::heardBytes() {
   MainloopLock lock(mainloop());
   if (drained_)
@@ -169,21 +185,44 @@ std::shared_ptr<PulseOutput> PulseOutput::connect(std::string *error) {
   if (!out->context_)
     return fail("no context");
   pa_context *context = out->context_.get();
-  pa_context_set_state_callback(context, [](pa_context *, void *m) { signalMainloop(m); }, loop);
+  pa_context_set_state_callback(
+      context, [](pa_context *, void *m) { signalMainloop(m); }, loop);
   if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
     return fail("no server");
   if (pa_threaded_mainloop_start(loop) < 0)
     return fail("main loop did not start");
   MainloopLock lock(loop);
+  // A server that accepts and never answers must not hold up the start.
+  struct Timer {
+    pa_threaded_mainloop *loop;
+    bool expired = false;
+  } timer{loop};
+  pa_time_event *deadline = pa_context_rttime_new(
+      context, pa_rtclock_now() + kConnectTimeout,
+      [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *t) {
+        static_cast<Timer *>(t)->expired = true;
+        signalMainloop(static_cast<Timer *>(t)->loop);
+      },
+      &timer);
+  const pa_mainloop_api *api = pa_threaded_mainloop_get_api(loop);
+  const char *why = nullptr;
   for (;;) {
     pa_context_state_t state = pa_context_get_state(context);
     if (state == PA_CONTEXT_READY)
-      return out;
-    if (!PA_CONTEXT_IS_GOOD(state))
       break;
+    if (!PA_CONTEXT_IS_GOOD(state)) {
+      why = pa_strerror(pa_context_errno(context));
+      break;
+    }
+    if (timer.expired) {
+      why = "the server did not answer";
+      break;
+    }
     pa_threaded_mainloop_wait(loop);
   }
-  return fail(pa_strerror(pa_context_errno(context)));
+  if (deadline)
+    api->time_free(deadline);
+  return why ? fail(why) : out;
 }
 
 PulseOutput::~PulseOutput() {
@@ -202,8 +241,8 @@ void PulseOutput::setVolume(float volume) {
   volume_ = volume;
   pa_cvolume v = volumeOf(volume);
   for (PulseSink *sink : sinks_)
-    if (pa_operation *op = pa_context_set_sink_input_volume(context_.get(), pa_stream_get_index(sink->stream()), &v,
-                                                            nullptr, nullptr))
+    if (pa_operation *op = pa_context_set_sink_input_volume(
+            context_.get(), pa_stream_get_index(sink->stream()), &v, nullptr, nullptr))
       pa_operation_unref(op);
 }
 

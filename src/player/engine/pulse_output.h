@@ -29,8 +29,8 @@ private:
   // Declared first so that it is destroyed last: the context goes before the loop.
   MainloopPtr mainloop_;
   ContextPtr context_;
-  float volume_ = 1.0f;          // under the main loop lock
-  std::set<PulseSink *> sinks_;  // under the main loop lock
+  float volume_ = 1.0f;         // under the main loop lock
+  std::set<PulseSink *> sinks_; // under the main loop lock
 };
 
 } // namespace lumiqo::engine

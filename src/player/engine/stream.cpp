@@ -12,7 +12,8 @@ namespace {
 constexpr std::size_t kBufferBytes = 4 * kBytesPerSecond;
 
 std::int64_t nowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 
@@ -27,7 +28,8 @@ std::unique_ptr<Stream> Stream::open(DWORD handle, const std::string &location, 
                                      std::chrono::milliseconds timeout, std::string *error) {
   std::unique_ptr<Stream> s(new Stream(handle, std::move(abandon)));
   s->deadline_ = nowNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
-  s->decoder_ = Decoder::open(location, [self = s.get()] { return self->interrupted(); }, error);
+  s->decoder_ = Decoder::open(
+      location, [self = s.get()] { return self->interrupted(); }, error);
   if (!s->decoder_)
     return nullptr;
   // From here on only a free interrupts a read; a silent server ends the song by itself
@@ -148,7 +150,9 @@ DWORD Stream::activity() const {
   return BASS_ACTIVE_STOPPED;
 }
 
-QWORD Stream::position() const { return sink_->heardBytes(); }
+QWORD Stream::position() const {
+  return sink_->heardBytes();
+}
 
 void Stream::addSync(HSYNC id, DWORD type, SYNCPROC proc, void *user) {
   std::lock_guard lock(mutex_);

@@ -23,8 +23,8 @@ public:
   // Connects and reads the format, giving up after timeout or once *abandon turns true;
   // nullptr when the address cannot be played.
   static std::unique_ptr<Stream> open(DWORD handle, const std::string &location, Output &output,
-                                      std::shared_ptr<const std::atomic<bool>> abandon, std::chrono::milliseconds timeout,
-                                      std::string *error = nullptr);
+                                      std::shared_ptr<const std::atomic<bool>> abandon,
+                                      std::chrono::milliseconds timeout, std::string *error = nullptr);
   // Silences the stream at once, interrupts its network reads and waits for its thread.
   ~Stream() override;
   Stream(const Stream &) = delete;

@@ -14,18 +14,21 @@ namespace lumiqo::test {
 namespace {
 
 const AudioFile kFiles[] = {
-    {"cbr.mp3", 8, true},         {"vbr_xing.mp3", 8, true}, {"vbr_plain.mp3", 8, false},
-    {"mono22k.mp3", 8, true},     {"tone.wma", 8, true},     {"short.mp3", 2, true},
+    {"cbr.mp3", 8, true},     {"vbr_xing.mp3", 8, true}, {"vbr_plain.mp3", 8, false},
+    {"mono22k.mp3", 8, true}, {"tone.wma", 8, true},     {"short.mp3", 2, true},
 };
 
-bool run(const std::string &command) { return std::system(command.c_str()) == 0; }
+bool run(const std::string &command) {
+  return std::system(command.c_str()) == 0;
+}
 
 std::string makeFolder() {
   static std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
   if (!dir->isValid())
     return {};
   const std::string d = dir->path().toStdString();
-  const std::string ff = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:";
+  const std::string ff =
+      "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:";
   bool ok = run(ff + "duration=8 -ac 2 -c:a libmp3lame -b:a 128k " + d + "/cbr.mp3") &&
             run(ff + "duration=8 -ac 2 -c:a libmp3lame -q:a 4 " + d + "/vbr_xing.mp3") &&
             run(ff + "duration=8 -ac 2 -c:a libmp3lame -q:a 4 -write_xing 0 " + d + "/vbr_plain.mp3") &&
@@ -86,31 +89,31 @@ AudioServer::AudioServer(std::size_t stallAfter) {
   // near the end of the file are answered.
   s.Get("/stall.mp3", [this, body, stallAfter](const httplib::Request &, httplib::Response &res) {
     auto from = std::make_shared<std::size_t>(SIZE_MAX);
-    res.set_content_provider(body->size(), "audio/mpeg",
-                             [this, body, stallAfter, from](std::size_t offset, std::size_t length,
-                                                            httplib::DataSink &sink) {
-                               if (*from == SIZE_MAX)
-                                 *from = offset;
-                               std::size_t end = offset + length;
-                               if (*from >= stallAfter) {
-                                 sink.write(body->data() + offset, length);
-                                 return true;
-                               }
-                               if (offset < stallAfter) {
-                                 std::size_t n = std::min(end, stallAfter) - offset;
-                                 sink.write(body->data() + offset, n);
-                                 return true;
-                               }
-                               // Starve the client; give up at the latest after a minute.
-                               if (!gate_.wait(60000))
-                                 return false;
-                               sink.write(body->data() + offset, length);
-                               return true;
-                             });
+    res.set_content_provider(
+        body->size(), "audio/mpeg",
+        [this, body, stallAfter, from](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+          if (*from == SIZE_MAX)
+            *from = offset;
+          std::size_t end = offset + length;
+          if (*from >= stallAfter) {
+            sink.write(body->data() + offset, length);
+            return true;
+          }
+          if (offset < stallAfter) {
+            std::size_t n = std::min(end, stallAfter) - offset;
+            sink.write(body->data() + offset, n);
+            return true;
+          }
+          // Starve the client; give up at the latest after a minute.
+          if (!gate_.wait(60000))
+            return false;
+          sink.write(body->data() + offset, length);
+          return true;
+        });
   });
   s.Get(R"(/([a-z0-9_]+\.(mp3|wma|html)))", [folder](const httplib::Request &req, httplib::Response &res) {
     const std::string name = req.matches[1];
-    const std::string type = name.ends_with(".html") ? "text/html"
+    const std::string type = name.ends_with(".html")  ? "text/html"
                              : name.ends_with(".wma") ? "audio/x-ms-wma"
                                                       : "audio/mpeg";
     std::ifstream probe(folder + "/" + name, std::ios::binary);

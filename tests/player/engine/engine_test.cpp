@@ -61,19 +61,24 @@ void CALLBACK_end(HSYNC, DWORD channel, DWORD, void *user) {
   r->channel = channel;
   r->onMainThread = QThread::currentThread() == qApp->thread();
   QMetaObject::invokeMethod(
-      qApp, [r] { r->delivered += QThread::currentThread() == qApp->thread() ? 1 : 1000; }, Qt::QueuedConnection);
+      qApp, [r] { r->delivered += QThread::currentThread() == qApp->thread() ? 1 : 1000; },
+      Qt::QueuedConnection);
 }
 
 class EngineTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { ASSERT_FALSE(audioFolder().empty()) << "ffmpeg could not make the test audio"; }
+  static void SetUpTestSuite() {
+    ASSERT_FALSE(audioFolder().empty()) << "ffmpeg could not make the test audio";
+  }
   void SetUp() override { ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)); }
   void TearDown() override {
     BASS_Free(); // no sync runs after this: deliver the queued calls while record lives
     QCoreApplication::processEvents();
   }
 
-  HSTREAM open(const std::string &name) { return BASS_StreamCreateURL(server.url(name).c_str(), 0, 0, nullptr, nullptr); }
+  HSTREAM open(const std::string &name) {
+    return BASS_StreamCreateURL(server.url(name).c_str(), 0, 0, nullptr, nullptr);
+  }
 
   AudioServer server;
   EndRecord record; // outlives the engine's streams
@@ -116,13 +121,31 @@ TEST(EngineSetup, VersionDevicesAndEnvironment) {
     setenv("LUMIQO_AUDIO_DEVICE", keep.c_str(), 1);
 }
 
+TEST(EngineSetup, SoundServerThatCannotBeOpened) {
+  const QByteArray saved = qgetenv("PULSE_SERVER");
+  qputenv("PULSE_SERVER", "unix:/nonexistent/lumiqo/native");
+  EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr)) << "no server there";
+  SilentServer silent; // accepts and never answers
+  qputenv("PULSE_SERVER", QByteArray::fromStdString("tcp:" + silent.authority()));
+  auto start = Clock::now();
+  EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+  EXPECT_LT(secondsSince(start), 60.0) << "the sound server's answer has a time-out";
+  if (saved.isNull())
+    qunsetenv("PULSE_SERVER");
+  else
+    qputenv("PULSE_SERVER", saved);
+  EXPECT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)) << "a failed start leaves the engine free";
+  BASS_Free();
+}
+
 TEST_F(EngineTest, OpensEveryFormatWithItsLength) {
   int count = 0;
   const AudioFile *files = audioFiles(&count);
   for (int i = 0; i < count; ++i) {
     SCOPED_TRACE(files[i].name);
     const std::string name = files[i].name;
-    HSTREAM h = name.ends_with(".wma") ? BASS_WMA_StreamCreateFile(0, server.url(name).c_str(), 0, 0, 0) : open(name);
+    HSTREAM h =
+        name.ends_with(".wma") ? BASS_WMA_StreamCreateFile(0, server.url(name).c_str(), 0, 0, 0) : open(name);
     ASSERT_NE(h, 0u);
     EXPECT_NE(h & 0x80000000u, 0u) << "stream handles carry the top bit";
     double length = BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE));
@@ -157,7 +180,9 @@ TEST_F(EngineTest, RefusesWhatIsNotPlayableAudio) {
 TEST_F(EngineTest, GivesUpOnAServerThatNeverAnswers) {
   SilentServer silent;
   auto start = Clock::now();
-  EXPECT_EQ(BASS_StreamCreateURL(("http://" + silent.authority() + "/song.mp3").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(
+      BASS_StreamCreateURL(("http://" + silent.authority() + "/song.mp3").c_str(), 0, 0, nullptr, nullptr),
+      0u);
   EXPECT_LT(secondsSince(start), 60.0) << "the connect has a time-out";
 }
 
@@ -168,7 +193,8 @@ TEST_F(EngineTest, FreeingTheEngineEndsAHangingConnect) {
     BASS_Free();
   });
   auto start = Clock::now();
-  HSTREAM h = BASS_StreamCreateURL(("http://" + silent.authority() + "/song.mp3").c_str(), 0, 0, nullptr, nullptr);
+  HSTREAM h =
+      BASS_StreamCreateURL(("http://" + silent.authority() + "/song.mp3").c_str(), 0, 0, nullptr, nullptr);
   double took = secondsSince(start);
   freer.join();
   EXPECT_EQ(h, 0u);

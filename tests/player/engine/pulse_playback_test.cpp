@@ -54,7 +54,9 @@ int ourSinkInput() {
   return -1;
 }
 
-void countEnd(HSYNC, DWORD, DWORD, void *user) { ++*static_cast<std::atomic<int> *>(user); }
+void countEnd(HSYNC, DWORD, DWORD, void *user) {
+  ++*static_cast<std::atomic<int> *>(user);
+}
 
 // Peak of |x| over samples [from, to).
 int peak(const std::vector<std::int16_t> &s, std::size_t from, std::size_t to) {
