@@ -4,17 +4,12 @@
 # PulseAudio allows with a warning). Exports PULSE_SERVER and XDG_RUNTIME_DIR for the
 # programs started afterwards.
 
-ensure_null_sink() {
-  pactl list short sinks 2>/dev/null | grep -q "[[:space:]]lumiqo_null[[:space:]]" ||
-    pactl load-module module-null-sink sink_name=lumiqo_null >/dev/null 2>&1 || return 1
-  pactl set-default-sink lumiqo_null >/dev/null 2>&1 || true
-}
-
 start_sound_server() {
   command -v pulseaudio >/dev/null 2>&1 && command -v pactl >/dev/null 2>&1 || return 1
+  # A server that already answers (a desktop session) is used as it is: its default sink
+  # stays the user's, and tests that need lumiqo_null say they were skipped.
   if pactl info >/dev/null 2>&1; then
-    ensure_null_sink
-    return
+    return 0
   fi
   LUMIQO_PULSE_DIR=$(mktemp -d /tmp/lumiqo-pulse.XXXXXX) || return 1
   export PULSE_RUNTIME_PATH=$LUMIQO_PULSE_DIR
