@@ -1,9 +1,12 @@
 #include "player/engine/audio_fixtures.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -22,11 +25,16 @@ bool run(const std::string &command) {
   return std::system(command.c_str()) == 0;
 }
 
+// ctest runs each test in a process of its own: the files are made once beside the test
+// program and kept; a new set gets a new name.
 std::string makeFolder() {
-  static std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
-  if (!dir->isValid())
+  const QString kept = QCoreApplication::applicationDirPath() + "/engine_test_audio.v1";
+  if (QDir(kept).exists())
+    return kept.toStdString();
+  QTemporaryDir dir(kept + ".XXXXXX");
+  if (!dir.isValid())
     return {};
-  const std::string d = dir->path().toStdString();
+  const std::string d = dir.path().toStdString();
   const std::string ff =
       "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:";
   bool ok = run(ff + "duration=8 -ac 2 -c:a libmp3lame -b:a 128k " + d + "/cbr.mp3") &&
@@ -42,7 +50,10 @@ std::string makeFolder() {
   std::ofstream(d + "/empty.mp3", std::ios::binary);
   std::ofstream(d + "/page.html") << "<!DOCTYPE html>\n<html><head><title>Not here</title></head>"
                                      "<body><p>The song you asked for has moved.</p></body></html>\n";
-  return d;
+  // Whoever renames first wins; a process that loses uses the winner's files.
+  if (std::rename(d.c_str(), kept.toUtf8().constData()) == 0)
+    dir.setAutoRemove(false);
+  return QDir(kept).exists() ? kept.toStdString() : std::string();
 }
 
 } // namespace
