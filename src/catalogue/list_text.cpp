@@ -4,6 +4,7 @@ namespace lumiqo {
 
 QVector<ListRecord> ParseListText(QStringView text) {
   QVector<ListRecord> records;
+  records.reserve(text.count(u"\r\n"));
   for (QStringView piece : text.tokenize(u"\r\n", Qt::SkipEmptyParts)) {
     auto fields = piece.tokenize(u',');
     auto it = fields.begin();

@@ -19,10 +19,6 @@ QString catalogueAddress(const QString &path) {
   return endpoint(Role::Catalogue).httpBase() + path;
 }
 
-QString twoDigits(int value) {
-  return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 QString FavouritesFilePath() {
@@ -82,7 +78,9 @@ QString ReadFavouritesText() {
 QString InventedTime(RandomSequence &random) {
   const int minutes = static_cast<int>(random.next() * 10);
   const int seconds = static_cast<int>(random.next() * 60);
-  return twoDigits(minutes) + u':' + twoDigits(seconds);
+  const char16_t text[5] = {char16_t(u'0' + minutes / 10), char16_t(u'0' + minutes % 10), u':',
+                            char16_t(u'0' + seconds / 10), char16_t(u'0' + seconds % 10)};
+  return QString(reinterpret_cast<const QChar *>(text), 5);
 }
 
 void LoadList(const QString &code, QMListBox &m_list, CatalogueState &state, const FetchTimeouts &timeouts) {
@@ -101,7 +99,9 @@ void LoadList(const QString &code, QMListBox &m_list, CatalogueState &state, con
   for (int n = m_list.ListCount(); n > 0; --n)
     m_list.RemoveItem(0);
 
-  for (const ListRecord &record : ParseListText(text))
+  const QVector<ListRecord> records = ParseListText(text);
+  m_list.reserve(m_list.ListCount() + static_cast<int>(records.size()));
+  for (const ListRecord &record : records)
     m_list.AddItem(record.title, record.artist, record.link, InventedTime(state.random));
 }
 

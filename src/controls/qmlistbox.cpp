@@ -41,18 +41,18 @@ int QMListBox::AddItem(const QString &Title, const std::optional<QString> &Autho
     item.StrTime = TimeText;
     if (autoCheckError_)
       testFailedMark(item);
-    items_.append(item);
+    items_.append(std::move(item));
     updateLastRow();
     emit rowRedrawRequested(ListCount() - 1);
   } else {
     if (*Index < 0 || *Index > ListCount())
       return -1;
     item.StrTime = QString::number(wholeNumber(TimeText));
-    items_.insert(*Index, item);
+    items_.insert(*Index, std::move(item));
     updateLastRow();
     emit listRedrawRequested();
   }
-  numberColumnSample_ = QString::number(ListCount());
+  numberColumnCount_ = ListCount();
   updateScrollRange();
   return ListCount();
 }
@@ -90,6 +90,14 @@ void QMListBox::Clear() {
 
 void QMListBox::Refresh() {
   emit repaintRequested();
+}
+
+void QMListBox::reserve(int rows) {
+  items_.reserve(std::clamp(rows, 0, kMaxRows));
+}
+
+QString QMListBox::numberColumnSample() const {
+  return numberColumnCount_ < 0 ? QStringLiteral("000") : QString::number(numberColumnCount_);
 }
 
 int QMListBox::LastIndex() const {

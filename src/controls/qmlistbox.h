@@ -84,7 +84,10 @@ public:
   bool scrollVisible() const;
   // The text whose width plus 4 pixels is the number column's width: "000" at first, the
   // decimal ListCount after every AddItem.
-  QString numberColumnSample() const { return numberColumnSample_; }
+  QString numberColumnSample() const;
+
+  // Room for this many rows, so a long list fills without moving its rows again and again.
+  void reserve(int rows);
 
   // The view calls this before it draws a row: with AutoCheckError on, the failed mark is
   // tested again from the row's URL.
@@ -138,7 +141,7 @@ private:
   bool border_ = true;
   int borderWidth_ = 1;
   int clientHeight_ = 0;
-  QString numberColumnSample_ = QStringLiteral("000");
+  int numberColumnCount_ = -1; // ListCount after the last AddItem; -1 before any
 
   // The arguments of the last press, for Click and DBClick.
   int pressButton_ = 0;
