@@ -26,7 +26,7 @@ QString trimSpaces(const QString &s) {
 } // namespace
 
 LrcShow::LrcShow(QWidget *parent) : QWidget(parent) {
-  timer_.setInterval(kTickIntervalMs);
+  timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &LrcShow::tick);
   refresh();
@@ -65,10 +65,12 @@ void LrcShow::setTime(float position) {
 
 void LrcShow::setTimerE(bool enabled) {
   timerE_ = enabled;
-  if (enabled)
-    timer_.start();
-  else
-    timer_.stop();
+  if (enabled) {
+    running_ = true;
+    timer_.start(kTickIntervalMs);
+  } else {
+    StopShow();
+  }
 }
 
 void LrcShow::ReadProperties(const LrcShowProperties &properties) {
@@ -85,12 +87,14 @@ LrcShowProperties LrcShow::WriteProperties() {
 void LrcShow::begin(std::int32_t PMtime, bool formFile, const QString &LrcTxt) {
   if (!timeline_.begin(PMtime, formFile, LrcTxt, props_.FilePath))
     return;
+  laidOut_.assign(timeline_.lines().size(), std::nullopt);
   surfaceChanged();
-  timer_.start();
+  running_ = true;
   tick();
 }
 
 void LrcShow::StopShow() {
+  running_ = false;
   timer_.stop();
 }
 
@@ -135,6 +139,14 @@ void LrcShow::resizeEvent(QResizeEvent *event) {
   refresh();
 }
 
+void LrcShow::changeEvent(QEvent *event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    laidOut_.assign(timeline_.lines().size(), std::nullopt);
+    surfaceChanged();
+  }
+}
+
 void LrcShow::refresh() {
   sizeSurface();
   picture_ = props_.BackPicturePath.isEmpty() ? QImage() : QImage(props_.BackPicturePath);
@@ -175,48 +187,82 @@ void LrcShow::tick() {
   sizeSurface();
   if (!timeline_.hasLines() || timeline_.lines().empty())
     return;
-  const LrcFrame frame =
-      computeFrame(timeline_.lines(), timeline_.position(), props_.ForeColor, props_.LrcColor);
-  if (frameChanged(lastOffset_, lastColour_, frame.offset, frame.previousColour)) {
-    const QFontMetricsF metrics(font());
-    const float textHeight = static_cast<float>(metrics.height() * kTwips);
-    const std::vector<PlacedLine> placed = layoutFrame(frame, static_cast<int>(timeline_.lines().size()) - 1,
-                                                       static_cast<float>(surface_.height() * kTwips),
-                                                       textHeight, props_.ForeColor, props_.LrcColor);
-    std::vector<PlacedLine> visible = visibleOnly(placed, textHeight);
-    if (!shownValid_ || visible != shown_) {
-      clearSurface();
-      drawLines(placed);
-      shown_ = std::move(visible);
-      shownValid_ = true;
-      ownUpdate_ = true;
-      update();
-    }
+  const float position = timeline_.position();
+  const LrcFrame frame = computeFrame(timeline_.lines(), position, props_.ForeColor, props_.LrcColor);
+  std::vector<PlacedLine> visible;
+  if (tickDraws(frame, lastOffset_, lastColour_, &visible)) {
+    clearSurface();
+    drawLines(visible); // lines wholly outside the surface would leave no pixel
+    shown_ = std::move(visible);
+    shownValid_ = true;
+    ownUpdate_ = true;
+    update();
   }
   lastOffset_ = frame.offset;
   lastColour_ = frame.previousColour;
+  if (running_)
+    scheduleNextTick(position);
 }
 
-std::vector<PlacedLine> LrcShow::visibleOnly(const std::vector<PlacedLine> &placed, float textHeight) const {
+bool LrcShow::tickDraws(const LrcFrame &frame, float lastOffset, std::uint32_t lastColour,
+                        std::vector<PlacedLine> *visible) const {
+  if (!frameChanged(lastOffset, lastColour, frame.offset, frame.previousColour))
+    return false;
+  // A picture identical to the one on the surface is not drawn again.
+  std::vector<PlacedLine> lines = visibleLines(frame);
+  if (shownValid_ && lines == shown_)
+    return false;
+  if (visible)
+    *visible = std::move(lines);
+  return true;
+}
+
+void LrcShow::scheduleNextTick(float position) {
+  float lastOffset = lastOffset_;
+  std::uint32_t lastColour = lastColour_;
+  int ticks = 1;
+  for (; ticks < kLookaheadTicks; ++ticks) {
+    const float ahead = position + static_cast<float>(ticks * kTickIntervalMs) / 10.0f;
+    const LrcFrame frame = computeFrame(timeline_.lines(), ahead, props_.ForeColor, props_.LrcColor);
+    if (tickDraws(frame, lastOffset, lastColour, nullptr))
+      break;
+    lastOffset = frame.offset;
+    lastColour = frame.previousColour;
+  }
+  timer_.start(ticks * kTickIntervalMs);
+}
+
+std::vector<PlacedLine> LrcShow::visibleLines(const LrcFrame &frame) const {
   const float height = static_cast<float>(surface_.height() * kTwips);
+  const float textHeight = static_cast<float>(QFontMetricsF(font()).height() * kTwips);
   std::vector<PlacedLine> visible;
-  for (const PlacedLine &line : placed)
+  for (const PlacedLine &line : layoutFrame(frame, static_cast<int>(timeline_.lines().size()) - 1, height,
+                                            textHeight, props_.ForeColor, props_.LrcColor))
     if (line.top + textHeight > 0 && line.top < height)
       visible.push_back(line);
   return visible;
 }
 
+const QStaticText &LrcShow::laidOut(int index) {
+  std::optional<QStaticText> &slot = laidOut_[static_cast<std::size_t>(index)];
+  if (!slot) {
+    slot.emplace(trimSpaces(timeline_.lines()[static_cast<std::size_t>(index)].text));
+    slot->setTextFormat(Qt::PlainText);
+    slot->prepare(QTransform(), font());
+  }
+  return *slot;
+}
+
 void LrcShow::drawLines(const std::vector<PlacedLine> &placed) {
   QPainter painter(&surface_);
   painter.setFont(font());
-  const QFontMetricsF metrics(painter.font());
   const double width = surface_.width() * kTwips;
   for (const PlacedLine &line : placed) {
-    const QString text = trimSpaces(timeline_.lines()[static_cast<std::size_t>(line.index)].text);
-    const double left = (width - metrics.horizontalAdvance(text) * kTwips) / 2;
+    const QStaticText &text = laidOut(line.index);
+    const double left = (width - text.size().width() * kTwips) / 2;
     // Each coloured line leaves the text colour at ForeColor again.
     painter.setPen(toQColor(line.colour));
-    painter.drawText(QPointF(left / kTwips, line.top / kTwips + metrics.ascent()), text);
+    painter.drawStaticText(QPointF(left / kTwips, line.top / kTwips), text);
     painter.setPen(toQColor(props_.ForeColor));
   }
 }

@@ -9,10 +9,12 @@
 #include "lyrics/lrc_timeline.h"
 
 #include <QImage>
+#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace lumiqo {
@@ -31,9 +33,12 @@ class LrcShow : public QWidget {
   Q_OBJECT
 
 public:
-  // The drawing timer's interval. The view was made for a 1 ms timer that the platform ran
-  // at about 15 ms; it runs at that rate here so that it never spins a core.
+  // The drawing timer's resolution. The view was made for a 1 ms timer that the platform
+  // ran at about 15 ms; it ticks on that grid here, and after each tick it sleeps through
+  // the ticks that would draw nothing (it looks ahead up to kLookaheadTicks), so a still
+  // picture costs no wake-ups and scrolling wakes it only when a pixel or a colour moves.
   static constexpr int kTickIntervalMs = 15;
+  static constexpr int kLookaheadTicks = 66;
 
   explicit LrcShow(QWidget *parent = nullptr);
 
@@ -72,7 +77,9 @@ public:
   // The retained drawing surface, as it stands.
   const QImage &surface() const { return surface_; }
   const LrcTimeline &timeline() const { return timeline_; }
-  bool timerActive() const { return timer_.isActive(); }
+  bool timerActive() const { return running_; }
+  // How long the drawing timer sleeps before its next tick.
+  int nextTickDelayMs() const { return timer_.interval(); }
   void setClockForTesting(std::function<double()> clock) { timeline_.setClockForTesting(std::move(clock)); }
 
 signals:
@@ -81,6 +88,7 @@ signals:
 protected:
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
 
 private:
   void refresh();
@@ -89,7 +97,13 @@ private:
   void clearSurface();
   void surfaceChanged(); // the surface no longer shows the last drawn lyrics
   void drawLines(const std::vector<PlacedLine> &placed);
-  std::vector<PlacedLine> visibleOnly(const std::vector<PlacedLine> &placed, float textHeight) const;
+  // The lines of a frame that reach into the surface.
+  std::vector<PlacedLine> visibleLines(const LrcFrame &frame) const;
+  // Whether a tick showing `frame` after one that stored `lastOffset` and `lastColour` draws.
+  bool tickDraws(const LrcFrame &frame, float lastOffset, std::uint32_t lastColour,
+                 std::vector<PlacedLine> *visible) const;
+  void scheduleNextTick(float position);
+  const QStaticText &laidOut(int index); // the line's text laid out once per timeline and font
 
   LrcShowProperties props_;
   LrcTimeline timeline_;
@@ -97,6 +111,7 @@ private:
   QImage picture_; // the surface's background picture, restored by every clearing
   QTimer timer_;
   bool timerE_ = false;
+  bool running_ = false; // the drawing timer is enabled (it may be sleeping through still ticks)
   float lastOffset_ = 0;
   std::uint32_t lastColour_ = 0;
   // What the surface shows of the lyrics now; a tick whose visible lines are the same skips
@@ -104,6 +119,7 @@ private:
   std::vector<PlacedLine> shown_;
   bool shownValid_ = false;
   bool ownUpdate_ = false;
+  std::vector<std::optional<QStaticText>> laidOut_;
 };
 
 } // namespace lumiqo

@@ -88,6 +88,32 @@ TEST_F(LrcShowTest, CurrentLineAtItsRowInItsColour) {
   EXPECT_GT(others.back(), top + 18);
 }
 
+TEST_F(LrcShowTest, SleepingThroughStillTicksShowsWhatTickingEveryTimeShows) {
+  LrcShow every;
+  every.setClockForTesting([this] { return now; });
+  every.ReadProperties({kBack, kFore, kLrc, QString(), QString(), false});
+  every.resize(300, 200);
+  every.setFont(view.font());
+  every.show();
+  QApplication::processEvents();
+  const QString lyrics = QStringLiteral("[00:00.50]一\r\n[00:01.00]二\r\n[00:01.20]三\r\n[00:03.00]四");
+  every.begin(0, false, lyrics);
+  view.begin(0, false, lyrics);
+  int wakeAt = view.nextTickDelayMs() / LrcShow::kTickIntervalMs;
+  int wakes = 0;
+  for (int step = 1; step <= 400; ++step) { // 6 s on the 15 ms grid, past the last line
+    now += LrcShow::kTickIntervalMs / 1000.0;
+    every.redarw();
+    if (step == wakeAt) {
+      view.redarw();
+      wakeAt = step + view.nextTickDelayMs() / LrcShow::kTickIntervalMs;
+      ++wakes;
+    }
+    ASSERT_EQ(view.surface(), every.surface()) << "step " << step;
+  }
+  EXPECT_LT(wakes, 200);
+}
+
 TEST_F(LrcShowTest, TimerSwitchesAndEmptyBeginKeepsState) {
   view.begin(0, false, QStringLiteral("[00:01.00]a"));
   EXPECT_TRUE(view.timerActive());
