@@ -127,9 +127,12 @@ void LrcShow::PaintPicture1(const QImage &aPicture, double aX1, double aY1, doub
 void LrcShow::paintEvent(QPaintEvent *event) {
   // Our own drawing asks for a repaint; any other paint notification is the host's cue to
   // lay the background again.
-  if (!ownUpdate_)
-    emit Paint();
+  // The flag is cleared first: a host that lays a picture in answer asks for the next
+  // repaint itself, which must not raise Paint again.
+  const bool own = ownUpdate_;
   ownUpdate_ = false;
+  if (!own)
+    emit Paint();
   QPainter painter(this);
   painter.drawImage(event->rect(), surface_, event->rect());
 }

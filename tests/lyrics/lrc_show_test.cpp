@@ -145,6 +145,21 @@ TEST_F(LrcShowTest, RefreshRaisesPaintAndKeepsThePictureAsBackground) {
   EXPECT_EQ(view.surface().pixel(5, 100), toQColor(kBack).rgb());
 }
 
+TEST_F(LrcShowTest, HostAnsweringPaintWithAPictureDoesNotRepaintForever) {
+  QImage picture(10, 10, QImage::Format_RGB32);
+  picture.fill(Qt::darkGreen);
+  int paints = 0;
+  QObject::connect(&view, &LrcShow::Paint, [&] {
+    ++paints;
+    view.PaintPicture1(picture, 0, 0, 150, 150, 0, 0, 150, 150);
+  });
+  view.update(); // a paint notification from outside: the host lays its background
+  for (int i = 0; i < 20; ++i)
+    QApplication::processEvents();
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(view.surface().pixel(2, 2), QColor(Qt::darkGreen).rgb());
+}
+
 TEST_F(LrcShowTest, MissingBackPictureLeavesThePlainBackground) {
   QTemporaryDir dir;
   view.setBackPicture(dir.filePath(QStringLiteral("none.bmp")));
