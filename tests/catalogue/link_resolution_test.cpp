@@ -149,6 +149,7 @@ protected:
     setTranslation(QStringLiteral("21z/song.mp3"), QStringLiteral("[00:01.00]one[00:02.00]two"));
   }
   void TearDown() override {
+    catalogue.stop(); // its handlers write into the members below
     for (const char *name :
          {"LUMIQO_CATALOGUE_HOST", "LUMIQO_AUTH_HOST", "LUMIQO_STREAM_HOST_W", "LUMIQO_STREAM_HOST_O"})
       qunsetenv(name);
