@@ -126,9 +126,8 @@ void LrcShow::PaintPicture1(const QImage &aPicture, double aX1, double aY1, doub
 
 void LrcShow::paintEvent(QPaintEvent *event) {
   // Our own drawing asks for a repaint; any other paint notification is the host's cue to
-  // lay the background again.
-  // The flag is cleared first: a host that lays a picture in answer asks for the next
-  // repaint itself, which must not raise Paint again.
+  // lay the background again. The flag is cleared first: a host that lays a picture in
+  // answer asks for the next repaint itself, which must not raise Paint again.
   const bool own = ownUpdate_;
   ownUpdate_ = false;
   if (!own)
@@ -184,6 +183,9 @@ void LrcShow::surfaceChanged() {
   shownValid_ = false;
   ownUpdate_ = true;
   update();
+  // The lyrics may have to be drawn again on the next tick: stop sleeping until then.
+  if (running_)
+    timer_.start(kTickIntervalMs);
 }
 
 void LrcShow::tick() {
