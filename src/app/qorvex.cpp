@@ -8,8 +8,10 @@
 #include "base/endpoints.h"
 #include "base/message_box.h"
 #include "base/twips.h"
+#include "catalogue/load_list.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/lrc_show.h"
+#include "lyrics/lyrics_handover.h"
 #include "net/winsocks.h"
 #include "player/knobs.h"
 #include "player/state_texts.h"
@@ -35,16 +37,28 @@ qorvex::qorvex(QWidget *parent) : QWidget(parent), core_(std::make_unique<Player
 
   gs_timer.setInterval(50);
   gs_timer.start();
-  Timer1.setInterval(100);
   Latency.setInterval(1000);
   Latency.start(); // enabled as designed; start-up switches it off
   connect(&gs_timer, &QTimer::timeout, gd_show, &CaptionBox::gs_timer_Timer);
-  connect(&Timer1, &QTimer::timeout, this, [this] {
-    if (neighbours.linkResolutionTick)
-      neighbours.linkResolutionTick();
-    else
-      Timer1.stop();
-  });
+
+  link_ = std::make_unique<LinkResolution>(*Winsock1, *this);
+  LyricsHost host;
+  host.lyricsView = [this]() -> LrcShow & { return *LrcShow1; };
+  host.captionText = [this] { return gd_a(); };
+  // Until the windows fade, a fade shows or clears the lyrics window at once; either way it
+  // keeps its place on the screen.
+  host.fadeInLyricsWindow = [this] { lyricsWindow_->setWindowOpacity(1.0); };
+  host.fadeOutLyricsWindow = [this] { lyricsWindow_->setWindowOpacity(0.0); };
+  host.switchLyricsClock = [this](bool on) {
+    if (on) {
+      core_->Timer2.start();
+      core_->Timer2_Timer();
+    } else {
+      core_->Timer2.stop();
+    }
+  };
+  lyrics_ = std::make_unique<LyricsHandover>(std::move(host), state().lrc_shown, state().lrc_text, &Latency);
+  connect(&Latency, &QTimer::timeout, this, [this] { lyrics_->LatencyTick(); });
 
   connect(an_play, &QPushButton::clicked, core_.get(), &PlayerCore::an_play_Click);
   connect(an_pause, &QPushButton::clicked, core_.get(), &PlayerCore::an_pause_Click);
@@ -204,13 +218,16 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   // 12. Welcome state.
   setStateText(kStateWelcome);
 
+  // 14. The first catalogue list.
+  LoadList(QStringLiteral("M0"), *m_list, catalogue);
+
   // 15. The socket goes to the stream-authorisation host.
   const Endpoint auth = endpoint(Role::Auth);
   Winsock1->setRemoteHost(auth.host);
   Winsock1->setRemotePort(auth.port);
 
   // 16.
-  state().list_mode = 0;
+  catalogue.list_mode = 0;
 
   // 18.
   state().sock_reply.clear();
@@ -221,7 +238,7 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   placeTwips(an_bbs, 5220, 1875, 480, 300);
   an_web->setText(QStringLiteral("\u3000\u3000"));
   an_bbs->setText(QStringLiteral("\u3000\u3000"));
-  state().page_name = QStringLiteral("01.asp");
+  catalogue.page_name = QStringLiteral("01.asp");
 
   // 21. Caption.
   gd_show->setTextColour(toQColor(RGB(239, 235, 222)));
@@ -278,8 +295,8 @@ void qorvex::closeEvent(QCloseEvent *event) {
 
 void qorvex::finalShutdown() {
   QFile::remove(AppFolder() + QStringLiteral("lrc"));
-  for (QTimer *timer : {&gs_timer, &Timer1, &Latency, &core_->times_zt, &core_->Timer2, &core_->tmrNetRadio,
-                        &core_->music_next})
+  for (QTimer *timer : {&gs_timer, &link_->Timer1, &Latency, &core_->times_zt, &core_->Timer2,
+                        &core_->tmrNetRadio, &core_->music_next})
     timer->stop();
   instance_.reset();
   lyricsWindow_->close();
@@ -407,12 +424,43 @@ void qorvex::AddItem(const QString &title, const QString &author, const QString 
 }
 
 void qorvex::savelrc(QString &text) {
-  if (neighbours.savelrc)
-    neighbours.savelrc(text);
+  lyrics_->savelrc(text);
 }
 
 void qorvex::startLinkResolution() {
-  Timer1.start();
+  link_->start();
+}
+
+QString qorvex::cur_song() const {
+  return core_->state().cur_song;
+}
+
+QString qorvex::page_name() const {
+  return catalogue.page_name;
+}
+
+void qorvex::set_page_name(const QString &name) {
+  catalogue.page_name = name;
+}
+
+void qorvex::set_sock_reply(const QString &reply) {
+  state().sock_reply = reply;
+}
+
+void qorvex::enable_music_next() {
+  core_->music_next.start();
+}
+
+void qorvex::setList1(const QStringList &lines) {
+  List1 = lines;
+}
+
+void qorvex::PlayUrlStream(const QString &address) {
+  core_->PlayUrlStream(address);
+}
+
+void qorvex::PlayWmaStream(const QString &address) {
+  core_->PlayWmaStream(address);
 }
 
 void qorvex::listplay() {

@@ -6,6 +6,8 @@
 #include "app/caption_box.h"
 #include "app/instance/link_execute.h"
 #include "app/knob_image.h"
+#include "catalogue/catalogue_state.h"
+#include "catalogue/link_resolution.h"
 #include "player/player_core.h"
 #include "player/player_face.h"
 
@@ -16,17 +18,17 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
 
 namespace lumiqo {
 
 class SingleInstance;
 class Winsocks;
+class LyricsHandover;
 class QMListBox;
 class LrcShow;
 
-class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost {
+class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost, public LinkResolutionHost {
   Q_OBJECT
 public:
   explicit qorvex(QWidget *parent = nullptr);
@@ -42,6 +44,10 @@ public:
 
   PlayerCore &core() { return *core_; }
   PlayerState &state() { return core_->state(); }
+  // The catalogue's share of the shared state (`page_name`, `list_mode`, the menus' terms).
+  CatalogueState catalogue;
+  LinkResolution &linkResolution() { return *link_; }
+  LyricsHandover &lyrics() { return *lyrics_; }
 
   // Main window fields.
   qint16 close_state = 0;
@@ -49,10 +55,12 @@ public:
   QString gd_a() const { return gd_show->gd_a(); }
   int gd_i() const { return gd_show->gd_i(); }
 
-  // Timers the player core does not own.
+  // Timers the player core does not own (`Timer1` is the link resolution's).
   QTimer gs_timer; // caption, 50 ms
-  QTimer Timer1;   // link resolution, 100 ms
   QTimer Latency;  // lyrics window after a download, 1000 ms
+
+  // The hidden line list the link resolution fills with the lyrics lines.
+  QStringList List1;
 
   // Controls (plain widgets until the skin lays them out).
   QLabel *play_zt;
@@ -95,13 +103,6 @@ public:
   void an_bar_MouseDown(Qt::MouseButton button, double x);
   void an_bar_MouseMove(Qt::MouseButtons buttons, double x);
 
-  // Neighbours that are wired in at start-up: the lyrics store and the link resolution.
-  // An unset one is skipped.
-  struct Neighbours {
-    std::function<void(QString &)> savelrc;
-    std::function<void()> linkResolutionTick;
-  } neighbours;
-
   // PlayerFace
   QString stateText() const override;
   void setStateText(const QString &text) override;
@@ -130,6 +131,16 @@ public:
   void delie6() override;
   void showNormalAndFocus() override;
 
+  // LinkResolutionHost
+  QString cur_song() const override;
+  QString page_name() const override;
+  void set_page_name(const QString &name) override;
+  void set_sock_reply(const QString &reply) override;
+  void enable_music_next() override;
+  void setList1(const QStringList &lines) override;
+  void PlayUrlStream(const QString &address) override;
+  void PlayWmaStream(const QString &address) override;
+
 signals:
   // Every text written into the state label, in order.
   void stateTextChanged(const QString &text);
@@ -148,6 +159,8 @@ private:
   std::unique_ptr<PlayerCore> core_;
   std::unique_ptr<SingleInstance> instance_;
   std::unique_ptr<QWidget> lyricsWindow_;
+  std::unique_ptr<LinkResolution> link_;
+  std::unique_ptr<LyricsHandover> lyrics_;
   bool engineUp_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;

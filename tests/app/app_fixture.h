@@ -9,9 +9,25 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace lumiqo::test {
+
+// A loopback port that refuses connections: bound, then closed again.
+inline int refusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -29,6 +45,8 @@ protected:
     qputenv("XDG_CONFIG_HOME", root.filePath("config").toLocal8Bit());
     setAppFolderForTesting(root.filePath("prog"));
     setMessageHandler([this](const MessageRequest &r) { messages.push_back(r); });
+    // No catalogue unless a test brings one: every service on a port that refuses.
+    qputenv("LUMIQO_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(refusedPort()));
   }
 
   void TearDown() override {
@@ -36,6 +54,7 @@ protected:
     setAppFolderForTesting({});
     QDir::setCurrent(savedCwd);
     qunsetenv("LUMIQO_CATALOGUE_HOST");
+    qunsetenv("LUMIQO_SERVER");
   }
 };
 

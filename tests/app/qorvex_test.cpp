@@ -2,6 +2,7 @@
 #include "app/qorvex.h"
 #include "app/resolve_host.h"
 #include "base/endpoints.h"
+#include "base/gbk.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/lrc_show.h"
 #include "net/winsocks.h"
@@ -21,19 +22,7 @@ namespace {
 
 using test::AppFixture;
 
-// A loopback port that refuses connections: bound, then closed again.
-int refusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
-
+using test::refusedPort;
 using MainWindow = AppFixture;
 
 TEST_F(MainWindow, StartUpState) {
@@ -47,10 +36,10 @@ TEST_F(MainWindow, StartUpState) {
   EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
   const PlayerState &s = w.state();
   EXPECT_EQ(s.cur_stream, 0u);
-  EXPECT_EQ(s.page_name, "01.asp");
+  EXPECT_EQ(w.catalogue.page_name, "01.asp");
   EXPECT_EQ(s.lrc_shown, 1);
   EXPECT_EQ(s.list_shown, 1);
-  EXPECT_EQ(s.list_mode, 0);
+  EXPECT_EQ(w.catalogue.list_mode, 0);
   EXPECT_TRUE(s.time_fmt);
   EXPECT_EQ(w.close_state, 0);
   EXPECT_EQ(w.an_web->text(), QStringLiteral("\u3000\u3000"));
@@ -67,8 +56,8 @@ TEST_F(MainWindow, StartUpState) {
   PlayerCore &c = w.core();
   for (const Expect &e :
        {Expect{&w.gs_timer, 50, true}, Expect{&c.times_zt, 1000, false}, Expect{&c.Timer2, 1000, false},
-        Expect{&c.tmrNetRadio, 50, false}, Expect{&c.music_next, 1000, false}, Expect{&w.Timer1, 100, false},
-        Expect{&w.Latency, 1000, false}}) {
+        Expect{&c.tmrNetRadio, 50, false}, Expect{&c.music_next, 1000, false},
+        Expect{&w.linkResolution().Timer1, 100, false}, Expect{&w.Latency, 1000, false}}) {
     EXPECT_EQ(e.timer->interval(), e.interval);
     EXPECT_EQ(e.timer->isActive(), e.active) << e.interval;
   }
@@ -96,6 +85,30 @@ TEST_F(MainWindow, OwnCommandLinePlaysItsLinkAndNextWalksTheList) {
   w.an_prev->click();
   EXPECT_EQ(w.PlayIndex(), 0);
   EXPECT_EQ(w.state().cur_song, "L9");
+}
+
+TEST_F(MainWindow, StartUpLoadsTheFirstListAndNextResolvesItsFirstRow) {
+  test::HttpServer catalogue;
+  std::string requested;
+  catalogue.server().Get(".*", [&](const httplib::Request &req, httplib::Response &res) {
+    requested = req.path;
+    const QByteArray body = toGbk(u"晴天,周杰伦,a/1.mp3\r\n夜曲,周杰伦,a/2.mp3\r\n");
+    res.set_content(body.toStdString(), "text/plain");
+  });
+  catalogue.start();
+  qputenv("LUMIQO_CATALOGUE_HOST", QByteArray::fromStdString(catalogue.authority()));
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  EXPECT_FALSE(requested.empty());
+  ASSERT_EQ(w.ListCount(), 2);
+  EXPECT_EQ(w.Title(1), "夜曲");
+  EXPECT_EQ(w.PlayIndex(), -1);
+  EXPECT_FALSE(w.linkResolution().Timer1.isActive());
+  w.an_next->click();
+  EXPECT_EQ(w.PlayIndex(), 0);
+  EXPECT_EQ(w.state().cur_song, "a/1.mp3");
+  EXPECT_EQ(w.gd_a(), "歌名:晴天  歌手:周杰伦");
+  EXPECT_TRUE(w.linkResolution().Timer1.isActive());
 }
 
 TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
