@@ -125,11 +125,15 @@ LinkResolution::LinkResolution(Winsocks &socket, LinkResolutionHost &host, LinkR
 
 void LinkResolution::Timer1_Timer() {
   auth_request = authRequest(endpoint(Role::Auth).authority());
+  // A reply still awaited belongs to the row before: it is dropped with its socket.
+  awaiting_ = false;
   if (socketState() != 0)
     closeSocket();
   reply_.clear();
-  awaiting_ = connectSocket();
-  if (awaiting_)
+  awaiting_ = true; // before Connect, which may report the connection at once
+  if (!connectSocket())
+    awaiting_ = false;
+  else if (awaiting_)
     replyTimeout_.start();
   Timer1.stop();
   host_.enable_music_next();

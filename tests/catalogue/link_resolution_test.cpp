@@ -317,3 +317,20 @@ TEST_F(LinkResolutionTest, AnUnknownPageNameFallsBackWithoutATranslation) {
   EXPECT_EQ(translations(), 0u);
   EXPECT_TRUE(host.mp3.isEmpty());
 }
+
+TEST_F(LinkResolutionTest, ANewRowWhileAReplyIsAwaitedStartsAFreshExchange) {
+  auth.closeAfter = false; // the first peer never answers
+  LinkResolution resolution(Winsock1, host);
+  resolution.start();
+  ASSERT_TRUE(waitUntil([&] { return auth.request.contains("\r\n\r\n"); }));
+
+  auth.pieces = {cookieReply()};
+  auth.closeAfter = true;
+  host.song = QStringLiteral("21z/second.mp3");
+  resolution.start();
+  ASSERT_TRUE(waitUntil([&] { return !host.mp3.isEmpty(); }));
+  EXPECT_EQ(auth.connections, 2);
+  EXPECT_EQ(host.musicNext, 2);
+  ASSERT_EQ(translations(), 1u);
+  EXPECT_EQ(translationLinks[0], "21z/second.mp3");
+}
