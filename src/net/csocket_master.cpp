@@ -16,26 +16,14 @@ using namespace modSocketMaster;
 
 namespace {
 
-const QString kInvalidOperation = QStringLiteral("Invalid operation at current state");
-const QString kOutOfRange = QStringLiteral(
-    "The argument passed to a function was not in the correct format or in the specified range.");
-const QString kInvalidArgument = QStringLiteral("Invalid argument");
-const QString kUnsupportedType = QStringLiteral("Unsupported variant type.");
-const QString kWrongState =
-    QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
-
-QString source(const char *operation) {
-  return QStringLiteral("CSocketMaster.") + QLatin1String(operation);
-}
-
 // A port argument: a number (or a text that reads as one) within [low, high].
 qint32 portArgument(const SocketValue &value, int low, int high, const char *operation) {
   const std::optional<double> number = NumericValue(value);
   if (!number)
-    throw SocketError(sckerr::UnsupportedType, kUnsupportedType, source(operation));
+    throw ClassError(sckerr::UnsupportedType, operation);
   const double rounded = std::nearbyint(*number);
   if (!(rounded >= low && rounded <= high))
-    throw SocketError(sckerr::InvalidArgument, kOutOfRange, source(operation));
+    throw ClassError(sckerr::InvalidArgument, operation);
   return static_cast<qint32>(rounded);
 }
 
@@ -75,36 +63,36 @@ CSocketMaster::~CSocketMaster() {
 
 void CSocketMaster::setRemotePort(qint32 lngPort) {
   if (protocol_ == sckTCPProtocol && state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("RemotePort"));
+    throw ClassError(sckerr::InvalidOperation, "RemotePort");
   if (lngPort < 0 || lngPort > 65535)
-    throw SocketError(sckerr::InvalidArgument, kOutOfRange, source("RemotePort"));
+    throw ClassError(sckerr::InvalidArgument, "RemotePort");
   remotePort_ = lngPort;
 }
 
 void CSocketMaster::setRemoteHost(const QString &strHost) {
   if (protocol_ == sckTCPProtocol && state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("RemoteHost"));
+    throw ClassError(sckerr::InvalidOperation, "RemoteHost");
   remoteHost_ = strHost;
 }
 
 void CSocketMaster::setLocalPort(qint32 lngPort) {
   if (state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("LocalPort"));
+    throw ClassError(sckerr::InvalidOperation, "LocalPort");
   if (lngPort < 0 || lngPort > 65535)
-    throw SocketError(sckerr::InvalidArgument, kOutOfRange, source("LocalPort"));
+    throw ClassError(sckerr::InvalidArgument, "LocalPort");
   localPort_ = lngPort;
 }
 
 void CSocketMaster::setProtocol(qint32 enmProtocol) {
   if (state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("Protocol"));
+    throw ClassError(sckerr::InvalidOperation, "Protocol");
   protocol_ = enmProtocol == sckUDPProtocol ? sckUDPProtocol : sckTCPProtocol;
 }
 
 QString CSocketMaster::LocalHostName() const {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0)
-    throw SocketError::fromErrno(source("GetLocalHostName"));
+    throw SocketError::fromErrno(SocketSource("GetLocalHostName"));
   return QString::fromLocal8Bit(name);
 }
 
@@ -112,7 +100,7 @@ QString CSocketMaster::LocalHostAddress() const {
   int error = 0;
   const std::optional<quint32> address = LookupAddressNow(LocalHostName(), &error);
   if (!address)
-    throw SocketError::fromCode(error, source("GetLocalIP"));
+    throw SocketError::fromCode(error, SocketSource("GetLocalIP"));
   return DottedAddress(*address);
 }
 
@@ -132,7 +120,7 @@ bool CSocketMaster::SocketExists() {
   if (fd < 0) {
     const int code = SocketErrorFromErrno(errno);
     state_ = sckError;
-    RaiseErrorEvent(code, source("SocketExists"));
+    RaiseErrorEvent(code, SocketSource("SocketExists"));
     return false;
   }
   socket_ = fd;
@@ -148,7 +136,7 @@ void CSocketMaster::ProcessOptions() {
     int value = 0;
     socklen_t length = sizeof value;
     if (::getsockopt(socket_, SOL_SOCKET, name, &value, &length) != 0)
-      throw SocketError::fromErrno(source("ProcessOptions"));
+      throw SocketError::fromErrno(SocketSource("ProcessOptions"));
     return value;
   };
   if (protocol_ == sckTCPProtocol) {
@@ -158,7 +146,7 @@ void CSocketMaster::ProcessOptions() {
   }
   const int on = 1;
   if (::setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
-    throw SocketError::fromErrno(source("ProcessOptions"));
+    throw SocketError::fromErrno(SocketSource("ProcessOptions"));
   // The largest payload of one IPv4 datagram.
   sendChunkSize_ = recvChunkSize_ = 65507;
 }
@@ -169,14 +157,14 @@ void CSocketMaster::DestroySocket() {
   StopWatching(socket_);
   if (::close(socket_) != 0 && errno != EINTR) {
     state_ = sckError;
-    throw SocketError::fromErrno(source("DestroySocket"));
+    throw SocketError::fromErrno(SocketSource("DestroySocket"));
   }
   UnregisterSocket(socket_);
   socket_ = -1;
 }
 
-void CSocketMaster::RaiseErrorEvent(int number, const QString &src, const QString &description) {
-  const QString text = description.isEmpty() ? GetErrorDescription(number) : description;
+void CSocketMaster::RaiseErrorEvent(int number, const QString &src) {
+  const QString text = GetErrorDescription(number);
   bool cancelDisplay = true;
   emit Error(number, text, 0, src, QString(), 0, cancelDisplay);
   if (!cancelDisplay)
@@ -187,18 +175,11 @@ void CSocketMaster::RaiseErrorEvent(int number, const QString &src, const QStrin
 
 void CSocketMaster::Connect(const SocketValue &host, const SocketValue &port) {
   if (state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("Connect"));
+    throw ClassError(sckerr::InvalidOperation, "Connect");
   if (given(host))
     remoteHost_ = textArgument(host);
-  if (given(port)) {
-    const std::optional<double> number = NumericValue(port);
-    if (!number)
-      throw SocketError(sckerr::UnsupportedType, kUnsupportedType, source("Connect"));
-    const double rounded = std::nearbyint(*number);
-    if (!(rounded > 0 && rounded < 65536))
-      throw SocketError(sckerr::InvalidArgument, kOutOfRange, source("Connect"));
-    remotePort_ = static_cast<qint32>(rounded);
-  }
+  if (given(port))
+    remotePort_ = portArgument(port, 1, 65535, "Connect");
   if (!SocketExists())
     return;
   if (protocol_ == sckUDPProtocol) {
@@ -220,7 +201,7 @@ void CSocketMaster::ResolveIfHostname() {
   if (task == 0) {
     lookupBuffer_.reset();
     state_ = sckError;
-    RaiseErrorEvent(sckerr::NoRecovery, source("ResolveIfHostname"));
+    RaiseErrorEvent(sckerr::NoRecovery, SocketSource("ResolveIfHostname"));
     return;
   }
   pendingLookups_.insert(task);
@@ -234,7 +215,7 @@ void CSocketMaster::OnLookupDone(long task, int error) {
   if (error != 0 || !lookupBuffer_ || lookupBuffer_->addresses.isEmpty()) {
     lookupBuffer_.reset();
     state_ = sckError;
-    RaiseErrorEvent(error != 0 ? error : sckerr::NoData, source("ConnectToIP"));
+    RaiseErrorEvent(error != 0 ? error : sckerr::NoData, SocketSource("ConnectToIP"));
     return;
   }
   state_ = sckHostResolved;
@@ -259,9 +240,9 @@ void CSocketMaster::ConnectToIP(quint32 address) {
   }
   const int code = SocketErrorFromErrno(errno);
   if (code == sckerr::AddressNotAvailable)
-    throw SocketError::fromCode(code, source("ConnectToIP"));
+    throw SocketError::fromCode(code, SocketSource("ConnectToIP"));
   state_ = sckError;
-  RaiseErrorEvent(code, source("ConnectToIP"));
+  RaiseErrorEvent(code, SocketSource("ConnectToIP"));
 }
 
 void CSocketMaster::OnConnect() {
@@ -279,7 +260,7 @@ void CSocketMaster::OnConnect() {
 
 void CSocketMaster::Bind(const SocketValue &port, const SocketValue &address) {
   if (state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("Bind"));
+    throw ClassError(sckerr::InvalidOperation, "Bind");
   if (BindInternal(port, address))
     state_ = sckOpen;
 }
@@ -299,13 +280,13 @@ bool CSocketMaster::BindInternal(const SocketValue &portValue, const SocketValue
   } else if (const std::optional<quint32> looked = LookupAddressNow(text)) {
     address = *looked;
   } else {
-    throw SocketError(sckerr::InvalidArgument, kInvalidArgument, source("BindInternal"));
+    throw InvalidArgumentError("BindInternal");
   }
   if (!SocketExists())
     return false;
   const sockaddr_in local = MakeAddress(address, port);
   if (::bind(socket_, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0)
-    throw SocketError::fromErrno(source("BindInternal"));
+    throw SocketError::fromErrno(SocketSource("BindInternal"));
   boundLocalAddress_ = text;
   if (port != 0) {
     localPort_ = port;
@@ -313,7 +294,7 @@ bool CSocketMaster::BindInternal(const SocketValue &portValue, const SocketValue
     QString ignored;
     qint32 chosen = 0;
     if (!LocalName(socket_, &ignored, &chosen))
-      throw SocketError::fromErrno(source("BindInternal"));
+      throw SocketError::fromErrno(SocketSource("BindInternal"));
     boundLocalPort_ = chosen;
   }
   return true;
@@ -321,11 +302,11 @@ bool CSocketMaster::BindInternal(const SocketValue &portValue, const SocketValue
 
 void CSocketMaster::Listen() {
   if (state_ != sckClosed && state_ != sckOpen)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("Listen"));
+    throw ClassError(sckerr::InvalidOperation, "Listen");
   if (!SocketExists() || !BindInternal({}, {}))
     return;
   if (::listen(socket_, 5) != 0)
-    throw SocketError::fromErrno(source("Listen"));
+    throw SocketError::fromErrno(SocketSource("Listen"));
   state_ = sckListening;
   EnableRead(socket_);
 }
@@ -341,7 +322,7 @@ void CSocketMaster::OnAccept() {
   if (fd < 0) {
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
       return;
-    throw SocketError::fromErrno(source("Accept"));
+    throw SocketError::fromErrno(SocketSource("Accept"));
   }
   auto dropConnection = [fd] {
     StopWatching(fd);
@@ -375,11 +356,11 @@ void CSocketMaster::OnAccept() {
 
 void CSocketMaster::Accept(qint32 requestID) {
   if (state_ != sckClosed)
-    throw SocketError(sckerr::InvalidOperation, kInvalidOperation, source("Accept"));
+    throw ClassError(sckerr::InvalidOperation, "Accept");
   const bool waiting = IsAcceptRegistered(requestID);
   // A socket another object owns is refused before this object takes the handle.
   if (!waiting && IsSocketRegistered(requestID))
-    throw SocketError(sckerr::WrongProtocolOrState, kWrongState, source("Accept"));
+    throw ClassError(sckerr::WrongProtocolOrState, "Accept");
   protocol_ = sckTCPProtocol;
   socket_ = requestID;
   ProcessOptions();
@@ -392,7 +373,7 @@ void CSocketMaster::Accept(qint32 requestID) {
   }
   std::unique_ptr<CSocketMaster> holder = TakeAccepted(requestID);
   if (!LocalName(socket_, &boundLocalAddress_, &boundLocalPort_))
-    throw SocketError::fromErrno(source("Accept"));
+    throw SocketError::fromErrno(SocketSource("Accept"));
   PeerName(socket_, &remoteHostIP_, &remotePort_);
   remoteHost_.clear();
   state_ = sckConnected;
@@ -438,7 +419,7 @@ void CSocketMaster::WndProc(unsigned message, quintptr wParam, quint32 lParam) n
     } else if (message == kSocketEvent) {
       if (const int error = HiWord(lParam)) {
         state_ = sckError;
-        RaiseErrorEvent(error, source("PostSocket"));
+        RaiseErrorEvent(error, SocketSource("PostSocket"));
         return;
       }
       OnSocketEvent(LoWord(lParam));

@@ -96,7 +96,7 @@ private:
   void ResolveIfHostname();
   void ConnectToIP(quint32 address);
   void ProcessOptions();
-  void RaiseErrorEvent(int number, const QString &source, const QString &description = {});
+  void RaiseErrorEvent(int number, const QString &source);
   void OnLookupDone(long task, int error);
   void OnSocketEvent(int kind);
   void OnAccept();

@@ -15,17 +15,6 @@ namespace lumiqo {
 
 using namespace modSocketMaster;
 
-namespace {
-
-QString source(const char *operation) {
-  return QStringLiteral("CSocketMaster.") + QLatin1String(operation);
-}
-
-const QString kWrongState =
-    QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
-
-} // namespace
-
 qint32 CSocketMaster::BytesReceived() const {
   if (protocol_ == sckTCPProtocol)
     return static_cast<qint32>(recvBuffer_.size());
@@ -44,12 +33,11 @@ void CSocketMaster::SendData(const SocketValue &data) {
     }
     state_ = sckOpen;
   } else if (state_ != sckConnected) {
-    throw SocketError(sckerr::WrongProtocolOrState, kWrongState, source("SendData"));
+    throw ClassError(sckerr::WrongProtocolOrState, "SendData");
   }
   const std::optional<QByteArray> bytes = ValueToBytes(data);
   if (!bytes)
-    throw SocketError(sckerr::UnsupportedType, QStringLiteral("Unsupported variant type."),
-                      source("SendData"));
+    throw ClassError(sckerr::UnsupportedType, "SendData");
   if (bytes->isEmpty())
     return;
   const bool idle = sendQueue_.isEmpty();
@@ -93,7 +81,7 @@ void CSocketMaster::SendBufferedData() {
     }
     const int code = SocketErrorFromErrno(errno);
     state_ = sckError;
-    RaiseErrorEvent(code, source("SendBufferedData"));
+    RaiseErrorEvent(code, SocketSource("SendBufferedData"));
     return;
   }
 }
@@ -103,13 +91,12 @@ void CSocketMaster::SendBufferedDataUDP() {
   if (!address) {
     if (remoteHost_.isEmpty()) {
       sendQueue_.clear();
-      throw SocketError::fromCode(sckerr::AddressFamily, source("SendBufferedDataUDP"));
+      throw SocketError::fromCode(sckerr::AddressFamily, SocketSource("SendBufferedDataUDP"));
     }
     address = LookupAddressNow(remoteHost_);
     if (!address) {
       sendQueue_.clear();
-      throw SocketError(sckerr::InvalidArgument, QStringLiteral("Invalid argument"),
-                        source("SendBufferedDataUDP"));
+      throw InvalidArgumentError("SendBufferedDataUDP");
     }
   }
   const sockaddr_in peer = MakeAddress(*address, remotePort_);
@@ -119,7 +106,7 @@ void CSocketMaster::SendBufferedDataUDP() {
   if (sent < 0) {
     const int code = SocketErrorFromErrno(errno);
     state_ = sckError;
-    RaiseErrorEvent(code, source("SendBufferedDataUDP"));
+    RaiseErrorEvent(code, SocketSource("SendBufferedDataUDP"));
   }
 }
 
@@ -138,7 +125,7 @@ void CSocketMaster::RecvDataToBuffer() {
       return;
     state_ = sckError;
     errno = err;
-    throw SocketError::fromErrno(source("RecvDataToBuffer"));
+    throw SocketError::fromErrno(SocketSource("RecvDataToBuffer"));
   }
   if (received >= 1)
     emit DataArrival(static_cast<qint32>(recvBuffer_.size()));
@@ -189,15 +176,16 @@ void CSocketMaster::PeekData(SocketValue &data, std::optional<int> varType, cons
 
 void CSocketMaster::RecvData(SocketValue &data, bool peek, std::optional<int> varType,
                              const SocketValue &maxLen) {
-  const QString src = source(peek ? "PeekData" : "GetData");
+  const char *operation = peek ? "PeekData" : "GetData";
+  const QString src = SocketSource(operation);
   const bool udp = protocol_ == sckUDPProtocol;
   if (!udp) {
     const bool allowed = state_ == sckConnected || (!peek && acceptedFlag_);
     if (!allowed)
-      throw SocketError(sckerr::WrongProtocolOrState, kWrongState, src);
+      throw ClassError(sckerr::WrongProtocolOrState, operation);
   } else {
     if (state_ != sckOpen)
-      throw SocketError(sckerr::WrongProtocolOrState, kWrongState, src);
+      throw ClassError(sckerr::WrongProtocolOrState, operation);
     if (!DatagramPending())
       return;
   }
@@ -208,10 +196,7 @@ void CSocketMaster::RecvData(SocketValue &data, bool peek, std::optional<int> va
     if (!number) {
       limit = available;
     } else if (*number < 0) {
-      throw SocketError(sckerr::InvalidArgument,
-                        QStringLiteral("The argument passed to a function was not in the correct format or "
-                                       "in the specified range."),
-                        src);
+      throw ClassError(sckerr::InvalidArgument, operation);
     } else {
       limit = static_cast<qint64>(std::min(std::nearbyint(*number), 2147483647.0));
     }
@@ -219,9 +204,7 @@ void CSocketMaster::RecvData(SocketValue &data, bool peek, std::optional<int> va
   const int type = ReadType(data, varType);
   const ReadPlan plan = PlanRead(type, available, limit);
   switch (plan.action) {
-  case ReadPlan::Action::Unsupported:
-    throw SocketError(sckerr::UnsupportedType, QStringLiteral("Unsupported variant type."),
-                      source("RecvData"));
+  case ReadPlan::Action::Unsupported: throw ClassError(sckerr::UnsupportedType, "RecvData");
   case ReadPlan::Action::Unchanged: return;
   case ReadPlan::Action::StoreEmpty:
     data = DecodeValue(type, {});

@@ -136,6 +136,31 @@ SocketError::SocketError(int number, QString description, QString source)
       what_((source_ + QStringLiteral(": ") + QString::number(number_) + QLatin1Char(' ') + description_)
                 .toStdString()) {}
 
+QString SocketSource(const char *operation) {
+  return QStringLiteral("CSocketMaster.") + QLatin1String(operation);
+}
+
+SocketError ClassError(int number, const char *operation) {
+  const char *text = nullptr;
+  switch (number) {
+  case sckerr::OutOfMemory: text = "Out of memory"; break;
+  case sckerr::WrongProtocolOrState:
+    text = "Wrong protocol or connection state for the requested transaction or request";
+    break;
+  case sckerr::InvalidArgument:
+    text = "The argument passed to a function was not in the correct format or in the specified range.";
+    break;
+  case sckerr::UnsupportedType: text = "Unsupported variant type."; break;
+  case sckerr::InvalidOperation: text = "Invalid operation at current state"; break;
+  default: return SocketError::fromCode(number, SocketSource(operation));
+  }
+  return SocketError(number, QString::fromLatin1(text), SocketSource(operation));
+}
+
+SocketError InvalidArgumentError(const char *operation) {
+  return SocketError(sckerr::InvalidArgument, QStringLiteral("Invalid argument"), SocketSource(operation));
+}
+
 SocketError SocketError::fromCode(int code, const QString &source) {
   return SocketError(code, GetErrorDescription(code), source);
 }

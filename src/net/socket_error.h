@@ -41,6 +41,18 @@ int SocketErrorFromErrno(int err);
 int SocketErrorFromResolver(int eaiCode);
 
 // A numbered error raised to the caller of a socket operation.
+class SocketError;
+
+// "CSocketMaster." followed by the operation.
+QString SocketSource(const char *operation);
+
+// An error of the socket class with the description its number carries (a socket-library
+// code has its own text).
+SocketError ClassError(int number, const char *operation);
+
+// Error 40014 with the short description "Invalid argument".
+SocketError InvalidArgumentError(const char *operation);
+
 class SocketError : public std::exception {
 public:
   SocketError(int number, QString description, QString source);
