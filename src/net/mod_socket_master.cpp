@@ -91,7 +91,6 @@ struct ModuleState {
   RoutingTable lookupTable;
   RoutingTable socketTable;
   std::map<int, std::unique_ptr<SocketWatcher>> watchers;
-  std::map<long, int> runningLookups; // task handle -> QHostInfo lookup id
   long nextTask = 1;
   quint64 nextWatch = 1;
   int delivering = 0;
@@ -140,7 +139,6 @@ bool MessageWindow::event(QEvent *event) {
 
 void lookupFinished(long task, const std::shared_ptr<HostEntry> &buffer, const QHostInfo &info) {
   ModuleState &m = module();
-  m.runningLookups.erase(task);
   if (m.lookupTable.slotOf(task) == 0)
     return;
   int error = 0;
@@ -264,19 +262,14 @@ long StartLookup(const QString &host, std::shared_ptr<HostEntry> buffer, CSocket
     return 0;
   const long task = m.nextTask++;
   m.lookupTable.add(task, owner);
-  const int id = QHostInfo::lookupHost(
-      host, m.window, [task, buffer](const QHostInfo &info) { lookupFinished(task, buffer, info); });
-  m.runningLookups[task] = id;
+  QHostInfo::lookupHost(host, m.window,
+                        [task, buffer](const QHostInfo &info) { lookupFinished(task, buffer, info); });
   return task;
 }
 
 void CancelLookup(long task) {
-  ModuleState &m = module();
-  const auto it = m.runningLookups.find(task);
-  if (it != m.runningLookups.end()) {
-    QHostInfo::abortHostLookup(it->second);
-    m.runningLookups.erase(it);
-  }
+  // The lookup runs to its end (aborting one leaks its reply object); its message finds no
+  // slot and is dropped.
   EndLookup(task);
 }
 
@@ -333,10 +326,6 @@ void DestroyWinsockMessageWindow() {
   ModuleState &m = module();
   if (!m.window)
     return;
-  // Lookups still running report to the window; they are over with it.
-  for (const auto &[task, id] : m.runningLookups)
-    QHostInfo::abortHostLookup(id);
-  m.runningLookups.clear();
   MessageWindow *window = std::exchange(m.window, nullptr);
   if (m.delivering > 0)
     window->deleteLater(); // the window is delivering the message that closed the last socket
