@@ -1,5 +1,8 @@
 // Two starts of the real program: the second finds the first and ends without a window.
 
+#include "app/app_fixture.h"
+#include "app/qorvex.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -54,6 +57,26 @@ TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
     first.kill();
     first.waitForFinished(5000);
   }
+}
+
+using HandOver = lumiqo::test::AppFixture;
+
+TEST_F(HandOver, SecondStartsLinkIsAppendedAndPlayedByTheRunningWindow) {
+  lumiqo::qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  // The second start inherits this process's private runtime folder, so it finds us.
+  QProcess second;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HOME", root.filePath("home"));
+  second.setProcessEnvironment(env);
+  second.start(QStringLiteral(LUMIQO_PROGRAM), {QStringLiteral("qorvex://zembrol=6162_6364_x/7.mp3/")});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+  EXPECT_EQ(second.exitCode(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.ListCount() == 1; }, 10000));
+  EXPECT_EQ(w.PlayIndex(), 0);
+  EXPECT_EQ(w.state().cur_song, "x7.mp3");
+  EXPECT_EQ(w.gd_a(), "歌名:ab  歌手:cd");
 }
 
 } // namespace
