@@ -1,5 +1,7 @@
 #include "catalogue_store.h"
 
+#include "short_grams.h"
+
 #include <array>
 
 namespace lumiqo::server {
@@ -11,9 +13,9 @@ enum Query {
   kFtsTitle,
   kFtsArtist,
   kFtsKeyword,
-  kScanTitle,
-  kScanArtist,
-  kScanKeyword,
+  kShortTitle,
+  kShortArtist,
+  kShortKeyword,
   kTranslate,
   kStreamFile,
   kFindLyrics,
@@ -23,6 +25,7 @@ enum Query {
 
 #define ROWS "SELECT title, artist, link FROM songs "
 #define FTS_ROWS "SELECT s.title, s.artist, s.link FROM songs_fts f JOIN songs s ON s.id = f.rowid "
+#define GRAM_ROWS "SELECT s.title, s.artist, s.link FROM short_grams g JOIN songs s ON s.id = g.song_id "
 #define LIMIT " LIMIT 500"
 
 constexpr std::array<const char *, kQueryCount> kSql = {
@@ -32,10 +35,9 @@ constexpr std::array<const char *, kQueryCount> kSql = {
     FTS_ROWS "WHERE songs_fts MATCH 'title : ' || ?1 ORDER BY f.rowid" LIMIT,
     FTS_ROWS "WHERE songs_fts MATCH 'artist : ' || ?1 ORDER BY f.rowid" LIMIT,
     FTS_ROWS "WHERE songs_fts MATCH ?1 ORDER BY f.rowid" LIMIT,
-    ROWS "WHERE title LIKE ?1 ESCAPE '\\' ORDER BY id" LIMIT,
-    ROWS "WHERE artist LIKE ?1 ESCAPE '\\' ORDER BY id" LIMIT,
-    ROWS "WHERE title LIKE ?1 ESCAPE '\\' OR artist LIKE ?1 ESCAPE '\\' OR album LIKE ?1 ESCAPE '\\' "
-         "OR lyrics_plain LIKE ?1 ESCAPE '\\' ORDER BY id" LIMIT,
+    GRAM_ROWS "WHERE g.gram = ?1 AND g.field = 0 ORDER BY g.song_id" LIMIT,
+    GRAM_ROWS "WHERE g.gram = ?1 AND g.field = 1 ORDER BY g.song_id" LIMIT,
+    GRAM_ROWS "WHERE g.gram = ?1 GROUP BY g.song_id ORDER BY g.song_id" LIMIT,
     "SELECT stream_path, lyrics FROM songs WHERE link = ?1",
     "SELECT file FROM songs WHERE stream_path = ?1",
     "SELECT id FROM lyric_files WHERE title = ?1 COLLATE NOCASE "
@@ -45,6 +47,7 @@ constexpr std::array<const char *, kQueryCount> kSql = {
 
 #undef ROWS
 #undef FTS_ROWS
+#undef GRAM_ROWS
 #undef LIMIT
 
 // A trigram phrase: the term in double quotes, its own quotes doubled.
@@ -56,17 +59,6 @@ std::string ftsPhrase(const std::string &term) {
       out += '"';
   }
   return out + '"';
-}
-
-// A LIKE pattern that matches the term anywhere, with its wildcards escaped.
-std::string likePattern(const std::string &term) {
-  std::string out = "%";
-  for (char c : term) {
-    if (c == '%' || c == '_' || c == '\\')
-      out += '\\';
-    out += c;
-  }
-  return out + '%';
 }
 
 std::vector<ListRow> rows(Statement &st) {
@@ -167,7 +159,8 @@ std::vector<ListRow> CatalogueStore::search(const std::string &term, SearchField
   const int offset = static_cast<int>(field);
   if (trigram)
     return rows(lease[static_cast<Query>(kFtsTitle + offset)].bind(1, ftsPhrase(term)));
-  return rows(lease[static_cast<Query>(kScanTitle + offset)].bind(1, likePattern(term)));
+  const std::string folded = foldTerm(QString::fromStdString(term)).toStdString();
+  return rows(lease[static_cast<Query>(kShortTitle + offset)].bind(1, folded));
 }
 
 std::optional<Translation> CatalogueStore::translate(const std::string &link) const {

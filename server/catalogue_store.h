@@ -48,8 +48,9 @@ public:
   // 0: the start list; 1 to 8: the charts.
   std::vector<ListRow> list(int number) const;
   std::vector<ListRow> byArtist(const std::string &artist) const;
-  // Substring search, case-insensitive for ASCII. Terms of three or more characters go
-  // through the trigram index; shorter ones (which no trigram can hold) are a scan.
+  // Substring search, case-insensitive. Terms of three or more characters go through the
+  // trigram index; shorter ones, which no trigram holds, through the index of one- and
+  // two-character pieces.
   std::vector<ListRow> search(const std::string &term, SearchField field) const;
   std::optional<Translation> translate(const std::string &link) const;
   // The audio file behind a stream path.

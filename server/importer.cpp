@@ -4,6 +4,7 @@
 #include "lrc_text.h"
 #include "media_tags.h"
 #include "schema.h"
+#include "song_index.h"
 #include "sqlite.h"
 
 extern "C" {
@@ -267,12 +268,10 @@ public:
       ++report.added;
     }
     Statement remove = db_.prepare("DELETE FROM songs WHERE id = ?1");
-    Statement removeIndex = db_.prepare("DELETE FROM songs_fts WHERE rowid = ?1");
     for (const auto &[path, entry] : existing) {
       remove.bind(1, entry.first).run();
       remove.reset();
-      removeIndex.bind(1, entry.first).run();
-      removeIndex.reset();
+      index_.remove(entry.first);
       ++report.removed;
     }
   }
@@ -340,17 +339,11 @@ private:
   }
 
   void writeIndex(std::int64_t id, const SongRecord &r) {
-    db_.prepare("DELETE FROM songs_fts WHERE rowid = ?1").bind(1, id).run();
-    db_.prepare("INSERT INTO songs_fts(rowid, title, artist, album, lyrics) VALUES(?1, ?2, ?3, ?4, ?5)")
-        .bind(1, id)
-        .bind(2, r.title)
-        .bind(3, r.artist)
-        .bind(4, r.album)
-        .bind(5, r.lyricsPlain)
-        .run();
+    index_.write(id, r.title, r.artist, r.album, r.lyricsPlain);
   }
 
   Database &db_;
+  SongIndexWriter index_{db_};
   std::map<std::string, std::int64_t> idsByPath_;
 };
 

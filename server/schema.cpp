@@ -33,6 +33,13 @@ CREATE TABLE IF NOT EXISTS lyric_files(
   lrc TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS lyric_files_title ON lyric_files(title COLLATE NOCASE);
+CREATE TABLE IF NOT EXISTS short_grams(
+  gram TEXT NOT NULL,                -- one or two characters, lower case
+  song_id INTEGER NOT NULL,
+  field INTEGER NOT NULL             -- 0 title, 1 artist, 2 album, 3 lyrics
+);
+CREATE INDEX IF NOT EXISTS short_grams_gram ON short_grams(gram, song_id, field);
+CREATE INDEX IF NOT EXISTS short_grams_song ON short_grams(song_id);
 CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(title, artist, album, lyrics, tokenize='trigram');
 )sql");
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue database: songs with their lyrics, the numbered lists (0 the start list,
-// 1 to 8 the charts), the lyrics files of the lyrics search, and a trigram full-text index.
+// 1 to 8 the charts), the lyrics files of the lyrics search, a trigram full-text index, and
+// an index of one- and two-character pieces for the terms trigrams cannot find.
 
 #include "sqlite.h"
 

@@ -3,6 +3,7 @@
 
 #include "catalogue_store.h"
 #include "schema.h"
+#include "song_index.h"
 #include "sqlite.h"
 
 #include <QTemporaryDir>
@@ -41,13 +42,7 @@ protected:
         .bind(4, album)
         .bind(5, lyrics)
         .run();
-    db.prepare("INSERT INTO songs_fts(rowid, title, artist, album, lyrics) VALUES(?1, ?2, ?3, ?4, ?5)")
-        .bind(1, db.lastInsertId())
-        .bind(2, title)
-        .bind(3, artist)
-        .bind(4, album)
-        .bind(5, lyrics)
-        .run();
+    SongIndexWriter(db).write(db.lastInsertId(), title, artist, album, lyrics);
   }
 
   std::vector<std::string> titles(const std::string &term, SearchField field) {
