@@ -26,6 +26,7 @@ QString trimSpaces(const QString &s) {
 } // namespace
 
 LrcShow::LrcShow(QWidget *parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole control
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &LrcShow::tick);
