@@ -18,10 +18,9 @@ QString madeUpTime(double minutesFraction, double secondsFraction) {
 }
 
 void Form_LinkExecute(const QString &text, qint16 &Cancel, LinkExecuteHost &host) {
-  Cancel = 0;
   const std::optional<HandedLink> link = parseHandedLink(text);
   if (!link)
-    return;
+    return; // not taken: Cancel stays as the caller set it
 
   const double r1 = host.nextRandom();
   const double r2 = host.nextRandom();
@@ -38,6 +37,7 @@ void Form_LinkExecute(const QString &text, qint16 &Cancel, LinkExecuteHost &host
   host.listplay();
   host.delie6();
   host.showNormalAndFocus();
+  Cancel = 0;
 }
 
 } // namespace lumiqo

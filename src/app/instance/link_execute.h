@@ -36,9 +36,9 @@ public:
 // "mm:ss" from two values in [0, 1): minutes 0 to 9, seconds 0 to 59.
 QString madeUpTime(double minutesFraction, double secondsFraction);
 
-// Appends the link's entry to the play list and plays it. Texts that are not links (empty,
-// too long, the wrong number of fields, bad hex) are ignored without a message.
-// `Cancel` is set to 0 in every case: the command was taken.
+// Appends the link's entry to the play list, plays it and sets `Cancel` to 0 (the command
+// was taken). Texts that are not links (empty, too long, the wrong number of fields, bad
+// hex) are ignored without a message and leave `Cancel` alone.
 void Form_LinkExecute(const QString &text, qint16 &Cancel, LinkExecuteHost &host);
 
 } // namespace lumiqo
