@@ -244,6 +244,11 @@ void QMListBox::setFirstIndex(int row) {
   emit listRedrawRequested();
 }
 
+void QMListBox::scrollByUser(int row) {
+  setFirstIndex(row);
+  emit Scroll();
+}
+
 int QMListBox::scrollMax() const {
   return items_.isEmpty() ? 0 : ListCount() - rowsThatFit();
 }
@@ -310,7 +315,7 @@ void QMListBox::doubleClick() {
 int QMListBox::rowAtY(float Y) const {
   const float top = border_ ? static_cast<float>(borderWidth_) : 0.0f;
   const double row = std::floor((static_cast<double>(Y) - top) / itemHeight_) + firstIndex_;
-  return row < -1 || row > kMaxRows ? -1 : static_cast<int>(row);
+  return !std::isfinite(row) || row < -1 || row > kMaxRows ? -1 : static_cast<int>(row);
 }
 
 int QMListBox::rowsThatFit() const {

@@ -79,6 +79,8 @@ public:
   int innerHeight() const;
   // The scroll bar's value moved (thumb, clicks, wheel): the new first visible row.
   void setFirstIndex(int row);
+  // The user scrolled (thumb drag or wheel): the new first visible row, then Scroll.
+  void scrollByUser(int row);
   // Scroll bar range: Max and whether the bar shows.
   int scrollMax() const;
   bool scrollVisible() const;

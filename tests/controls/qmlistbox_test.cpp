@@ -225,8 +225,14 @@ TEST(QMListBoxScrollRange, TenRowsFitElevenScroll) {
   box.AddItem(QStringLiteral("eleventh"));
   EXPECT_TRUE(box.scrollVisible());
   EXPECT_EQ(box.scrollMax(), 1);
+  int scrolls = 0;
+  QObject::connect(&box, &QMListBox::Scroll, [&] { ++scrolls; });
   box.setFirstIndex(5); // beyond Max
   EXPECT_EQ(box.FirstIndex(), 1);
+  EXPECT_EQ(scrolls, 0);
+  box.scrollByUser(0);
+  EXPECT_EQ(box.FirstIndex(), 0);
+  EXPECT_EQ(scrolls, 1);
 }
 
 TEST(QMListBoxMouse, PressSelectsAndSkipsSelectedOrEmptyRows) {
