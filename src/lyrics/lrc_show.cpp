@@ -1,5 +1,7 @@
 #include "lyrics/lrc_show.h"
 
+#include "lyrics/trim_spaces.h"
+
 #include "base/colour.h"
 #include "base/twips.h"
 
@@ -12,16 +14,6 @@ namespace lumiqo {
 namespace {
 
 constexpr double kTwips = kTwipsPerPixel;
-
-QString trimSpaces(const QString &s) {
-  qsizetype from = 0;
-  qsizetype to = s.size();
-  while (from < to && s[from] == u' ')
-    ++from;
-  while (to > from && s[to - 1] == u' ')
-    --to;
-  return s.mid(from, to - from);
-}
 
 } // namespace
 
@@ -252,7 +244,7 @@ std::vector<PlacedLine> LrcShow::visibleLines(const LrcFrame &frame) const {
 const QStaticText &LrcShow::laidOut(int index) {
   std::optional<QStaticText> &slot = laidOut_[static_cast<std::size_t>(index)];
   if (!slot) {
-    slot.emplace(trimSpaces(timeline_.lines()[static_cast<std::size_t>(index)].text));
+    slot.emplace(trimSpaces(timeline_.lines()[static_cast<std::size_t>(index)].text).toString());
     slot->setTextFormat(Qt::PlainText);
     slot->prepare(QTransform(), font());
   }

@@ -1,5 +1,7 @@
 #include "lyrics/lrc_timeline.h"
 
+#include "lyrics/trim_spaces.h"
+
 #include "base/clock.h"
 #include "lyrics/exchange_order.h"
 #include "lyrics/tag_time.h"
@@ -10,16 +12,6 @@
 namespace lumiqo {
 
 namespace {
-
-QString trimSpaces(const QString &s) {
-  qsizetype from = 0;
-  qsizetype to = s.size();
-  while (from < to && s[from] == u' ')
-    ++from;
-  while (to > from && s[to - 1] == u' ')
-    --to;
-  return s.mid(from, to - from);
-}
 
 // What follows the first "]" of a part; the whole part when it has none.
 QStringView remainderOf(QStringView part) {
@@ -85,7 +77,7 @@ std::vector<LyricLine> parseLrc(const QString &source) {
       entries[i].time = TagTime(tag);
     }
     entries[i].text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    entries[i].text = trimSpaces(entries[i].text);
+    entries[i].text = trimSpaces(entries[i].text).toString();
   }
 
   std::vector<std::int32_t> times(entries.size());

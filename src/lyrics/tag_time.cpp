@@ -1,22 +1,13 @@
 #include "lyrics/tag_time.h"
 
+#include "lyrics/trim_spaces.h"
+
 #include <QString>
 #include <cmath>
 
 namespace lumiqo {
 
 namespace {
-
-// Leading and trailing ASCII spaces removed (tabs and line ends stay).
-QStringView trimSpaces(QStringView s) {
-  qsizetype from = 0;
-  qsizetype to = s.size();
-  while (from < to && s[from] == u' ')
-    ++from;
-  while (to > from && s[to - 1] == u' ')
-    --to;
-  return s.sliced(from, to - from);
-}
 
 // Rounds to the nearest integer, halves to even.
 double roundHalfEven(double v) {
