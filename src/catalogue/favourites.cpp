@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace lumiqo {
 namespace {
 
@@ -30,7 +33,8 @@ bool replaceFavourites(const QByteArray &bytes) {
   // Unbuffered: a short write shows at once, instead of being lost in a later flush.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return false;
-  if (file.write(bytes) != bytes.size()) {
+  // commit() does not report a failed sync, so the data is synced here first.
+  if (file.write(bytes) != bytes.size() || (::fsync(file.handle()) != 0 && errno != EINVAL)) {
     file.cancelWriting();
     return false;
   }
