@@ -157,9 +157,13 @@ void qorvex::buildControls() {
 
   lyricsWindow_ = std::make_unique<QWidget>();
   lyricsWindow_->setWindowTitle(kAppTitle);
-  lyricsWindow_->setFixedSize(width, twipsToPixels(1800));
+  lyricsWindow_->setFixedSize(twipsToPixels(4590), twipsToPixels(1305));
+  QPalette dark = lyricsWindow_->palette();
+  dark.setColor(QPalette::Window, toQColor(RGB(41, 40, 41)));
+  lyricsWindow_->setPalette(dark);
+  lyricsWindow_->setAutoFillBackground(true);
   LrcShow1 = new LrcShow(lyricsWindow_.get());
-  LrcShow1->setGeometry(lyricsWindow_->rect());
+  placeTwips(LrcShow1, 135, 510, 4590 - 270, 1305 - 660);
 }
 
 // --- start-up ----------------------------------------------------------------------------
