@@ -80,7 +80,7 @@ public:
 
   void Timer1_Timer();
 
-  // The cookies of the last reply.
+  // The request of the last exchange and the cookies of its reply.
   QString auth_request;
   QString pin_cookie;
   QString tflag_cookie;
