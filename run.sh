@@ -41,7 +41,8 @@ if [ ! -f "$demo/.complete" ]; then
   echo "run.sh: generating the demo catalogue in $demo (once)"
   tools/make-demo-catalogue "$demo"
 fi
-build/bin/lumiqo-server import "$demo" --db build/demo-catalogue.db >/dev/null 2>&1
+build/bin/lumiqo-server import "$demo" --db build/demo-catalogue.db >/dev/null 2>>build/lumiqo-server.log \
+  || { echo "run.sh: importing the demo catalogue failed (see build/lumiqo-server.log)"; exit 1; }
 server_port=${LUMIQO_SERVER_PORT:-8764}
 build/bin/lumiqo-server serve --db build/demo-catalogue.db --listen "127.0.0.1:$server_port" \
   2>>build/lumiqo-server.log &
