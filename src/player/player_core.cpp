@@ -7,7 +7,6 @@
 #include "player/state_texts.h"
 
 #include <QMetaObject>
-#include <QPointer>
 #include <atomic>
 #include <cmath>
 
