@@ -177,13 +177,16 @@ std::vector<SongRecord> collectSongs(const fs::path &root, FolderScan &scan,
     songs.emplace(r.relPath, std::move(r));
   }
   // Songs described by hand override the tags; their file may be missing.
+  std::set<std::string> warned;
   for (const auto &list : manifest.lists) {
     for (const ManifestEntry &e : list.value_or(std::vector<ManifestEntry>{})) {
       if (!e.byHand())
         continue;
       const fs::path file = (root / e.path.toStdString()).lexically_normal();
-      if (!fs::exists(file))
+      if (!fs::exists(file) && !warned.count(file.string())) {
+        warned.insert(file.string());
         warnings << QStringLiteral("catalogue.ini: %1 is missing; listed anyway").arg(e.path);
+      }
       auto it = songs.find(relativeKey(root, file));
       QString album = it != songs.end() ? QString::fromStdString(it->second.album) : QString();
       SongRecord r = makeRecord(root, file, e.title, e.artist, album, scan, warnings);
@@ -215,7 +218,7 @@ class Writer {
 public:
   explicit Writer(Database &db) : db_(db) {}
 
-  void writeSongs(const std::vector<SongRecord> &songs, ImportReport &report) {
+  void writeSongs(const std::vector<SongRecord> &songs, bool reindex, ImportReport &report) {
     std::map<std::string, std::pair<std::int64_t, SongRecord>> existing;
     {
       Statement st = db_.prepare(
@@ -243,6 +246,8 @@ public:
         r.link = it->second.second.link; // a song keeps its link
         r.streamPath = streamPathFor(r.link, lower(fs::path(r.file).extension().string()));
         if (r.sameAs(it->second.second)) {
+          if (reindex)
+            writeIndex(id, r);
           ++report.unchanged;
         } else {
           bindSong(update, r).bind(1, id).run();
@@ -381,12 +386,13 @@ ImportReport importFolder(const std::string &folder, const std::string &dbPath) 
   report.searchOnlyLyrics = static_cast<int>(searchOnly.size());
 
   Database db(dbPath, Database::Mode::ReadWrite);
-  ensureSchema(db);
+  const bool reindex = ensureSchema(db);
   Transaction tx(db);
   Writer writer(db);
-  writer.writeSongs(songs, report);
+  writer.writeSongs(songs, reindex, report);
   writer.writeLyricsFiles(songs, searchOnly);
   writer.writeLists(root, manifest, report.warnings);
+  markIndexesCurrent(db);
   tx.commit();
   return report;
 }

@@ -2,7 +2,12 @@
 
 namespace lumiqo::server {
 
-void ensureSchema(Database &db) {
+namespace {
+// Raised whenever what the search indexes hold changes.
+constexpr int kIndexVersion = 2;
+} // namespace
+
+bool ensureSchema(Database &db) {
   db.exec("PRAGMA journal_mode=WAL");
   db.exec(R"sql(
 CREATE TABLE IF NOT EXISTS songs(
@@ -42,6 +47,12 @@ CREATE INDEX IF NOT EXISTS short_grams_gram ON short_grams(gram, song_id, field)
 CREATE INDEX IF NOT EXISTS short_grams_song ON short_grams(song_id);
 CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(title, artist, album, lyrics, tokenize='trigram');
 )sql");
+  Statement version = db.prepare("PRAGMA user_version");
+  return version.step() && version.integer(0) < kIndexVersion;
+}
+
+void markIndexesCurrent(Database &db) {
+  db.exec("PRAGMA user_version = " + std::to_string(kIndexVersion));
 }
 
 } // namespace lumiqo::server

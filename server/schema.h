@@ -11,6 +11,9 @@ inline constexpr int kChartCount = 8;
 
 // Creates the tables when missing (write mode only) and turns on write-ahead logging, so
 // a running server keeps reading while an import writes.
-void ensureSchema(Database &db);
+// Returns true when the search indexes are older than this program's and must be rebuilt
+// (the caller rebuilds them, then calls markIndexesCurrent).
+bool ensureSchema(Database &db);
+void markIndexesCurrent(Database &db);
 
 } // namespace lumiqo::server
