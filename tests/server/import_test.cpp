@@ -147,6 +147,19 @@ TEST_F(Import, ImportingAgainKeepsLinksAndPicksUpChanges) {
   EXPECT_EQ(list(0).size(), 3u);
 }
 
+TEST_F(Import, ACatalogueFromAnOlderVersionGetsItsSearchIndexesRebuilt) {
+  ASSERT_TRUE(makeAudio(at(QStringLiteral("old.mp3")), QStringLiteral("老歌"), QStringLiteral("甲")));
+  run();
+  {
+    Database db(db_, Database::Mode::ReadWrite);
+    db.exec("DELETE FROM short_grams; DELETE FROM songs_fts; PRAGMA user_version = 1;");
+  }
+  EXPECT_TRUE(CatalogueStore(db_).search("老", SearchField::Title).empty());
+  EXPECT_EQ(run().unchanged, 1);
+  EXPECT_EQ(CatalogueStore(db_).search("老", SearchField::Title).size(), 1u);
+  EXPECT_EQ(CatalogueStore(db_).search("老歌", SearchField::Title).size(), 1u);
+}
+
 TEST_F(Import, AMissingFolderIsAnErrorAndLeavesNoDatabase) {
   EXPECT_THROW(importFolder((dir_.path() + QStringLiteral("/nowhere")).toStdString(), db_),
                std::runtime_error);
