@@ -43,10 +43,19 @@ protected:
     qputenv("XDG_RUNTIME_DIR", root.filePath("run").toLocal8Bit());
     qputenv("XDG_DATA_HOME", root.filePath("data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", root.filePath("config").toLocal8Bit());
+    qputenv("LUMIQO_AUDIO_DEVICE", "0"); // the no-sound device, however the test is started
     setAppFolderForTesting(root.filePath("prog"));
     setMessageHandler([this](const MessageRequest &r) { messages.push_back(r); });
     // No catalogue unless a test brings one: every service on a port that refuses.
     qputenv("LUMIQO_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(refusedPort()));
+  }
+
+  // What the message boxes said, for a failure's report.
+  std::string messagesText() const {
+    std::string out;
+    for (const MessageRequest &m : messages)
+      out += m.text.toStdString() + "\n";
+    return out;
   }
 
   void TearDown() override {

@@ -27,7 +27,7 @@ using MainWindow = AppFixture;
 
 TEST_F(MainWindow, StartUpState) {
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(w.stateText(), "欢迎使用\rLumiqo");
   EXPECT_EQ(w.gd_a(), "欢迎您使用Lumiqo音乐播放器(滚动字幕Ossel友情提供)");
@@ -98,7 +98,7 @@ TEST_F(MainWindow, StartUpLoadsTheFirstListAndNextResolvesItsFirstRow) {
   catalogue.start();
   qputenv("LUMIQO_CATALOGUE_HOST", QByteArray::fromStdString(catalogue.authority()));
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   EXPECT_FALSE(requested.empty());
   ASSERT_EQ(w.ListCount(), 2);
   EXPECT_EQ(w.Title(1), "夜曲");
@@ -116,7 +116,7 @@ TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
   EXPECT_EQ(ResolveHost("127.0.0.1"), "127.0.0.1");
   qputenv("LUMIQO_CATALOGUE_HOST", "lumiqo-catalogue.invalid");
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "连接服务器失败!");
   EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
@@ -139,7 +139,7 @@ TEST_F(MainWindow, FailedOpeningShowsConnectingThenFailedAndArmsTheAdvance) {
                     [](const httplib::Request &, httplib::Response &res) { res.status = 404; });
   http.start();
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   QSignalSpy states(&w, &qorvex::stateTextChanged);
   for (const QString &address : {QString::fromStdString(http.base()) + "/missing.mp3",
                                  QStringLiteral("http://127.0.0.1:%1/a.mp3").arg(refusedPort())}) {
@@ -160,7 +160,7 @@ TEST_F(MainWindow, FailedOpeningShowsConnectingThenFailedAndArmsTheAdvance) {
 
 TEST_F(MainWindow, VolumeKnobAndTrackSetTheEngineVolume) {
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6450);
   // Far right of the track, then its left end.
   w.an_volume_fill_MouseDown(Qt::RightButton, 750 - 15);
@@ -186,7 +186,7 @@ TEST_F(MainWindow, LocalSongPlaysAndSeekDragLeavesTheSoundAlone) {
   ASSERT_TRUE(test::makeMp3(music.filePath("song.mp3"), 5));
   test::MusicServer server(music.path());
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   QSignalSpy states(&w, &qorvex::stateTextChanged);
   ASSERT_TRUE(w.core().PlayStreamFor(server.url("song.mp3")));
   ASSERT_GE(states.size(), 1);
@@ -220,7 +220,7 @@ TEST_F(MainWindow, CloseFreesTheEngineFirstThenEndsEverything) {
   ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
   lrc.close();
   qorvex w;
-  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
   w.show();
   w.core().times_zt.start();
   QSignalSpy freed(&w, &qorvex::engineFreed);
