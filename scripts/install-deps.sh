@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lumiqo needs to build, run and test.
-# Idempotent: quiet when everything is already there.
+# Idempotent: quiet when everything is already there. With arguments, installs just those
+# packages (the benchmark scripts ask for their own tools this way).
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,7 @@ packages=(
   pulseaudio pulseaudio-utils
   ffmpeg sox espeak-ng fonts-wqy-microhei
 )
+[ $# -eq 0 ] || packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

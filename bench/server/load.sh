@@ -2,14 +2,14 @@
 # Requests per second of lumiqo-server under wrk on loopback: the start list and a link
 # translation. Usage: bench/server/load.sh [SERVER_BINARY] [CATALOGUE_DB]
 # Defaults: build/bin/lumiqo-server and build/demo-catalogue.db (./run.sh makes it).
-# Needs wrk (apt-get install wrk). Each run is bounded: 10 s, 2 threads, 16 connections.
+# Installs wrk when it is missing. Each run is bounded: 10 s, 2 threads, 16 connections.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 server=${1:-build/bin/lumiqo-server}
 db=${2:-build/demo-catalogue.db}
 port=${LUMIQO_BENCH_PORT:-18764}
 seconds=${LUMIQO_BENCH_SECONDS:-10}
-command -v wrk >/dev/null || { echo "load.sh: wrk is missing (apt-get install wrk)"; exit 1; }
+scripts/install-deps.sh wrk curl
 [ -f "$db" ] || { echo "load.sh: no catalogue $db"; exit 1; }
 
 "$server" serve --db "$db" --listen "127.0.0.1:$port" --quiet --threads 32 &
