@@ -5,29 +5,14 @@
 
 #include "base/app_folder.h"
 #include "base/message_box.h"
+#include "support/http_server.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace lumiqo::test {
-
-// A loopback port that refuses connections: bound, then closed again.
-inline int refusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
 
 class AppFixture : public ::testing::Test {
 protected:

@@ -9,6 +9,18 @@
 
 namespace lumiqo::test {
 
+int refusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
 HttpServer::HttpServer() : server_(std::make_unique<httplib::Server>()) {}
 
 HttpServer::~HttpServer() {

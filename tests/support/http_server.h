@@ -33,6 +33,9 @@ private:
   int port_ = 0;
 };
 
+// A loopback port that refuses connections: bound, then closed again.
+int refusedPort();
+
 // A server that accepts connections and never answers; for time-out tests.
 class SilentServer {
 public:

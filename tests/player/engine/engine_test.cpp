@@ -9,11 +9,6 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -83,18 +78,6 @@ protected:
   AudioServer server;
   EndRecord record; // outlives the engine's streams
 };
-
-int closedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
 
 } // namespace
 
@@ -169,7 +152,7 @@ TEST_F(EngineTest, RefusesWhatIsNotPlayableAudio) {
     SCOPED_TRACE(name);
     EXPECT_EQ(open(name), 0u);
   }
-  const std::string refused = "http://127.0.0.1:" + std::to_string(closedPort()) + "/song.mp3";
+  const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort()) + "/song.mp3";
   EXPECT_EQ(BASS_StreamCreateURL(refused.c_str(), 0, 0, nullptr, nullptr), 0u);
   EXPECT_EQ(BASS_WMA_StreamCreateFile(0, refused.c_str(), 0, 0, 0), 0u);
   EXPECT_EQ(BASS_StreamCreateURL("concat:/etc/passwd|/etc/passwd", 0, 0, nullptr, nullptr), 0u);
