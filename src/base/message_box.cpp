@@ -10,11 +10,13 @@ MessageHandler &handler() {
 }
 } // namespace
 
-void setMessageHandler(MessageHandler h) { handler() = std::move(h); }
+void setMessageHandler(MessageHandler h) {
+  handler() = std::move(h);
+}
 
-void showMessage(QWidget *parent, const QString &text, MessageIcon icon) {
+void showMessage(QWidget *parent, const QString &text, MessageIcon icon, const QString &title) {
   if (handler()) {
-    handler()(MessageRequest{text, icon});
+    handler()(MessageRequest{text, icon, title});
     return;
   }
   QMessageBox::Icon qicon = QMessageBox::NoIcon;
@@ -24,7 +26,7 @@ void showMessage(QWidget *parent, const QString &text, MessageIcon icon) {
   case MessageIcon::Information: qicon = QMessageBox::Information; break;
   case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
   }
-  QMessageBox box(qicon, kAppTitle, text, QMessageBox::Ok, parent);
+  QMessageBox box(qicon, title.isEmpty() ? kAppTitle : title, text, QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -168,7 +168,7 @@ void CSocketMaster::RaiseErrorEvent(int number, const QString &src) {
   bool cancelDisplay = true;
   emit Error(number, text, 0, src, QString(), 0, cancelDisplay);
   if (!cancelDisplay)
-    showMessage(nullptr, text, MessageIcon::None);
+    showMessage(nullptr, text, MessageIcon::None, src);
 }
 
 // ---- Connecting ------------------------------------------------------------------------

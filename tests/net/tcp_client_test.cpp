@@ -31,10 +31,14 @@ void recordErrors(CSocketMaster &socket, std::vector<ErrorRecord> &into, bool ca
 class MessageCatcher {
 public:
   MessageCatcher() {
-    setMessageHandler([this](const MessageRequest &r) { texts.push_back(r.text); });
+    setMessageHandler([this](const MessageRequest &r) {
+      texts.push_back(r.text);
+      titles.push_back(r.title);
+    });
   }
   ~MessageCatcher() { setMessageHandler({}); }
   std::vector<QString> texts;
+  std::vector<QString> titles;
 };
 
 template <typename F> int raisedNumber(F &&call) {
@@ -109,6 +113,7 @@ TEST(TcpClient, RefusedConnectionRaisesErrorAndShowsNoBoxUnlessAsked) {
     EXPECT_EQ(client.State(), sckError);
     EXPECT_EQ(errors[0].number, 10061);
     EXPECT_EQ(errors[0].description, QStringLiteral("Connection refused."));
+    EXPECT_EQ(errors[0].source, QStringLiteral("CSocketMaster.PostSocket"));
     // From the error state CloseSck returns to closed, and the object can connect again.
     client.CloseSck();
     EXPECT_EQ(client.State(), sckClosed);
@@ -116,6 +121,8 @@ TEST(TcpClient, RefusedConnectionRaisesErrorAndShowsNoBoxUnlessAsked) {
   }
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0], QStringLiteral("Connection refused."));
+  // The box names the operation that failed.
+  EXPECT_EQ(messages.titles[0], QStringLiteral("CSocketMaster.PostSocket"));
 }
 
 TEST(TcpClient, MisuseRaisesNumberedErrors) {
