@@ -363,7 +363,13 @@ void CSocketMaster::Accept(qint32 requestID) {
     throw ClassError(sckerr::WrongProtocolOrState, "Accept");
   protocol_ = sckTCPProtocol;
   socket_ = requestID;
-  ProcessOptions();
+  try {
+    ProcessOptions();
+  } catch (const SocketError &) {
+    // Not a socket this object can use: the number is not ours to close later.
+    socket_ = -1;
+    throw;
+  }
   if (!waiting) {
     // The holder of a connection that waits for an owner.
     acceptedFlag_ = true;

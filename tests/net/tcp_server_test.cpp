@@ -105,6 +105,18 @@ TEST(TcpServer, AcceptRefusesWrongStatesAndForeignSockets) {
   EXPECT_EQ(other.SocketHandle(), -1);
   EXPECT_EQ(server.State(), sckListening);
   EXPECT_EQ(server.SocketHandle() >= 0, true);
+
+  // A handle that is no socket is refused, and the descriptor is left to its owner.
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  test::Fd readEnd(pipeEnds[0]), writeEnd(pipeEnds[1]);
+  {
+    CSocketMaster stray;
+    EXPECT_THROW(stray.Accept(readEnd.fd), SocketError);
+    EXPECT_EQ(stray.SocketHandle(), -1);
+    stray.CloseSck();
+  }
+  EXPECT_NE(::fcntl(readEnd.fd, F_GETFD), -1) << "the pipe was closed by a refused object";
 }
 
 TEST(TcpServer, ClientObjectAgainstServerObject) {
