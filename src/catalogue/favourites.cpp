@@ -56,8 +56,12 @@ bool readFavourites(QByteArray &bytes) {
 
 void add(const QMListBox &list, QWidget *parent) {
   QByteArray bytes;
-  const bool saved =
-      readFavourites(bytes) && replaceFavourites(bytes + toGbk(rowRecord(list, list.ListIndex()) + kCrLf));
+  const bool read = readFavourites(bytes);
+  // A last line that lost its line end (a hand-edited file) is ended first, so the new
+  // record does not run into it.
+  if (!bytes.isEmpty() && !bytes.endsWith("\r\n") && !bytes.endsWith('\r'))
+    bytes += "\r\n";
+  const bool saved = read && replaceFavourites(bytes + toGbk(rowRecord(list, list.ListIndex()) + kCrLf));
   showMessage(parent, saved ? kAdded : kAddFailed, saved ? MessageIcon::None : MessageIcon::Critical);
 }
 

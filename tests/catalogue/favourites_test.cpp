@@ -75,6 +75,22 @@ TEST_F(FavouritesTest, AddAppendsRecordsAndTheyLoadBack) {
   EXPECT_EQ(list_.URL(2), QStringLiteral("某人"));
 }
 
+// A file whose last line has lost its line end (edited by hand) keeps that record: the
+// added one starts on a line of its own.
+TEST_F(FavouritesTest, AddAfterALastLineWithoutItsEndKeepsBothRecords) {
+  list_.AddItem(QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("a1"));
+  writeFile(QStringLiteral("一,甲,l1"));
+  command("ADD", 0);
+  EXPECT_EQ(fileBytes(), toGbk(QStringLiteral("一,甲,l1\r\n晴天,周杰伦,a1\r\n")));
+  writeFile(QStringLiteral("一,甲,l1\r"));
+  command("ADD", 0);
+  EXPECT_EQ(fileBytes(), toGbk(QStringLiteral("一,甲,l1\r晴天,周杰伦,a1\r\n")));
+  loadFavourites();
+  ASSERT_EQ(list_.ListCount(), 2);
+  EXPECT_EQ(list_.URL(0), QStringLiteral("l1"));
+  EXPECT_EQ(list_.Title(1), QStringLiteral("晴天"));
+}
+
 TEST_F(FavouritesTest, NothingHappensWithoutASelectedRow) {
   list_.AddItem(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("l"));
   state_.fav_index = -1;
