@@ -149,7 +149,7 @@ void LinkResolution::Winsock1_DataArrival() {
     return;
   reply_ += readText();
   // The cookies stand in the header block: wait for its end, or for the peer to close.
-  if (headerBlockComplete(reply_))
+  if (headerBlockComplete(reply_) || reply_.size() >= kMaxReplyChars)
     handleReply();
 }
 

@@ -87,6 +87,9 @@ public:
 
   // A reply whose header block has neither completed nor been closed by then is given up.
   static constexpr int kReplyTimeoutMs = 15000;
+  // A reply that has grown this long without its header end is taken as it stands: the
+  // cookies come first, and a peer must not make us hold and rescan an endless header.
+  static constexpr int kMaxReplyChars = 64 * 1024;
 
 private:
   void Winsock1_Connect();

@@ -215,6 +215,19 @@ TEST_F(LinkResolutionTest, AReplyWithoutItsHeaderEndIsReadWhenThePeerCloses) {
   EXPECT_FALSE(host.mp3.isEmpty());
 }
 
+// A peer that keeps sending header lines and never ends them, nor closes, is not read
+// without end: once the reply is far longer than any header block, it is taken as it stands.
+TEST_F(LinkResolutionTest, AnEndlessHeaderIsTakenAsItStands) {
+  QByteArray reply = cookieReply();
+  reply.chop(2);
+  auth.pieces = {reply + "X-Pad: " + QByteArray(LinkResolution::kMaxReplyChars * 4, 'a')};
+  auth.closeAfter = false;
+  LinkResolution resolution(Winsock1, host);
+  resolve(resolution);
+  EXPECT_LT(host.sockReply.size(), LinkResolution::kMaxReplyChars * 2);
+  EXPECT_FALSE(host.mp3.isEmpty());
+}
+
 TEST_F(LinkResolutionTest, CookieNamesInOtherLetterCaseAreFound) {
   QByteArray reply = cookieReply("PIN");
   reply.replace("Set-Cookie: tflag", "set-cookie: TFLAG").replace("; domain", "; Domain");
