@@ -345,11 +345,15 @@ void qorvex::an_bar_MouseMove(Qt::MouseButtons buttons, double x) {
 // --- what the player core shows ---------------------------------------------------------
 
 QString qorvex::stateText() const {
-  return play_zt->text();
+  return stateText_;
 }
 
 void qorvex::setStateText(const QString &text) {
-  play_zt->setText(text);
+  // The text stays exactly as written, carriage return and all: the advance check and the
+  // lyrics clock compare it. The label breaks the line there, which it only does for a line
+  // feed.
+  stateText_ = text;
+  play_zt->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
   emit stateTextChanged(text);
 }
 

@@ -161,6 +161,7 @@ private:
   std::unique_ptr<QWidget> lyricsWindow_;
   std::unique_ptr<LinkResolution> link_;
   std::unique_ptr<LyricsHandover> lyrics_;
+  QString stateText_; // what was last written into play_zt, as written
   bool engineUp_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;

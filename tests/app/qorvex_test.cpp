@@ -3,6 +3,7 @@
 #include "app/resolve_host.h"
 #include "base/endpoints.h"
 #include "base/gbk.h"
+#include "base/twips.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/lrc_show.h"
 #include "net/winsocks.h"
@@ -30,6 +31,8 @@ TEST_F(MainWindow, StartUpState) {
   ASSERT_TRUE(w.Form_Load().run) << messagesText();
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(w.stateText(), "欢迎使用\rLumiqo");
+  // The label breaks the line at the carriage return: two lines, taller than one.
+  EXPECT_GT(w.play_zt->sizeHint().height(), QLabel(QStringLiteral("欢迎使用")).sizeHint().height());
   EXPECT_EQ(w.gd_a(), "欢迎您使用Lumiqo音乐播放器(滚动字幕Ossel友情提供)");
   EXPECT_EQ(w.gd_i(), 0);
   EXPECT_EQ(QDir::currentPath() + "/", QDir(AppFolder() + "inc").absolutePath() + "/");
@@ -61,6 +64,9 @@ TEST_F(MainWindow, StartUpState) {
     EXPECT_EQ(e.timer->interval(), e.interval);
     EXPECT_EQ(e.timer->isActive(), e.active) << e.interval;
   }
+  // The lyrics window stands 850 twips above the main window, right-aligned with it.
+  EXPECT_EQ(w.lyricsWindow()->y(), w.y() - twipsToPixels(850));
+  EXPECT_EQ(w.lyricsWindow()->x() + w.lyricsWindow()->width(), w.x() + w.width());
   // The time digits' places, in pixels.
   EXPECT_EQ(w.timelist[0]->geometry().topLeft(), QPoint(176, 70));
   EXPECT_EQ(w.timelist[4]->x(), 245);
