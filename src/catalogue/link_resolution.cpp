@@ -191,8 +191,8 @@ void LinkResolution::handleReply() {
   QString address =
       onStreamHost(path + QStringLiteral("?tflag=") + tflag_cookie + QStringLiteral("&pin=") + pin_cookie);
   const std::optional<QString> ip = requests_.ip();
-  if (!ip || ip->isEmpty())
-    return; // the stream hosts refuse an address without the listener's
+  if (!ip)
+    return; // no listener's address: nothing to play
   address += QStringLiteral("&ip=") + *ip;
 
   host_.savelrc(lyrics);

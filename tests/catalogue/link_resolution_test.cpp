@@ -273,6 +273,16 @@ TEST_F(LinkResolutionTest, AFailedAddressLookupPlaysNothing) {
   EXPECT_TRUE(host.stored.isEmpty());
 }
 
+// An empty reply is an answer, not a failure: the address carries it as it is.
+TEST_F(LinkResolutionTest, AnEmptyAddressReplyStillPlays) {
+  auth.pieces = {cookieReply()};
+  LinkResolution resolution(Winsock1, host, {{}, [] { return std::optional<QString>(QString()); }});
+  resolve(resolution);
+  EXPECT_EQ(s(host.mp3), "http://w.example/21z/song.mp3?tflag=" + kTflag.toStdString() +
+                             "&pin=" + kPin.toStdString() + "&ip=");
+  EXPECT_EQ(host.stored.size(), 1);
+}
+
 TEST_F(LinkResolutionTest, ALinkCarryingCrLfNeverReachesTheWireRaw) {
   auth.pieces = {cookieReply()};
   host.song = QStringLiteral("a.mp3\r\nX-Evil: 1\r\n\r\nGET /soft/02.asp HTTP/1.1");
