@@ -244,5 +244,21 @@ TEST_F(MainWindow, CloseFreesTheEngineFirstThenEndsEverything) {
     EXPECT_FALSE(t->isActive());
 }
 
+TEST_F(MainWindow, CloseWhileHiddenInTheTrayRunsBothPhases) {
+  QFile lrc(AppFolder() + "lrc");
+  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
+  lrc.close();
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
+  w.show();
+  w.hide();
+  QSignalSpy freed(&w, &qorvex::engineFreed);
+  w.close();
+  EXPECT_EQ(freed.size(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(AppFolder() + "lrc"); }, 5000));
+  EXPECT_FALSE(w.lyricsWindow()->isVisible());
+  EXPECT_FALSE(w.gs_timer.isActive());
+}
+
 } // namespace
 } // namespace lumiqo
