@@ -9,8 +9,7 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  const QString text =
-      QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+  const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
   lumiqo::LrcTimeline timeline;
   const bool built = timeline.begin(0, false, text, QString());
   if (built != !text.isEmpty())

@@ -19,6 +19,8 @@ QString AppFolder() {
   return folder;
 }
 
-void setAppFolderForTesting(const QString &folder) { overrideFolder() = folder; }
+void setAppFolderForTesting(const QString &folder) {
+  overrideFolder() = folder;
+}
 
 } // namespace lumiqo

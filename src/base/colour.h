@@ -9,12 +9,22 @@ namespace lumiqo {
 constexpr std::uint32_t RGB(int r, int g, int b) {
   return static_cast<std::uint32_t>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int redOf(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int redOf(std::uint32_t c) {
+  return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(std::uint32_t c) {
+  return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int blueOf(std::uint32_t c) {
+  return static_cast<int>((c >> 16) & 0xFF);
+}
 
-inline QColor toQColor(std::uint32_t c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-inline std::uint32_t fromQColor(const QColor &c) { return RGB(c.red(), c.green(), c.blue()); }
+inline QColor toQColor(std::uint32_t c) {
+  return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+inline std::uint32_t fromQColor(const QColor &c) {
+  return RGB(c.red(), c.green(), c.blue());
+}
 
 // Pure red: the colour key of the layered windows. Pure magenta: the transparency key of
 // the drawing surfaces.

@@ -9,7 +9,9 @@ QString Endpoint::authority() const {
   return port == 80 ? host : host + QLatin1Char(':') + QString::number(port);
 }
 
-QString Endpoint::httpBase() const { return QStringLiteral("http://") + authority(); }
+QString Endpoint::httpBase() const {
+  return QStringLiteral("http://") + authority();
+}
 
 bool parseEndpoint(const QString &text, Endpoint &out) {
   const QString t = text.trimmed();

@@ -11,6 +11,8 @@ constexpr int twipsToPixels(int twips) {
                     : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
-constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int pixelsToTwips(int pixels) {
+  return pixels * kTwipsPerPixel;
+}
 
 } // namespace lumiqo

@@ -1,7 +1,7 @@
 #include "base/endpoints.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace lumiqo;
 

@@ -18,7 +18,9 @@ TEST(Gbk, UnmappableCharactersBecomeQuestionMarks) {
 
 TEST(Gbk, InvalidBytesDecodeToReplacementWithoutOverrun) {
   // A lone lead byte at the end, and 0xFF, which is never valid.
-  EXPECT_EQ(fromGbk(QByteArray("a\xFF" "b\xB6")), QStringLiteral("a\uFFFDb\uFFFD"));
+  EXPECT_EQ(fromGbk(QByteArray("a\xFF"
+                               "b\xB6")),
+            QStringLiteral("a\uFFFDb\uFFFD"));
   EXPECT_EQ(gbkPairToChar(0xBB, 0xB6), QChar(0x6B22));
   EXPECT_EQ(gbkPairToChar(0x7E, 0x41), QChar(0xFFFD));
 }
