@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
-#include <QCoreApplication>
 #include <thread>
 
 namespace {
@@ -88,11 +87,3 @@ void BM_HexDecodeText(benchmark::State &state) {
 BENCHMARK(BM_HexDecodeText)->Arg(100)->Arg(20000);
 
 } // namespace
-
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

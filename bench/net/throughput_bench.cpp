@@ -98,11 +98,3 @@ void BM_PosixBlockingPair(benchmark::State &state) {
 BENCHMARK(BM_PosixBlockingPair)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

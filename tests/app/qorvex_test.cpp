@@ -26,6 +26,12 @@ using test::AppFixture;
 using test::refusedPort;
 using MainWindow = AppFixture;
 
+// An empty lyrics scratch file in the program folder; the final shutdown phase deletes it.
+bool makeLyricsScratchFile() {
+  QFile lrc(AppFolder() + "lrc");
+  return lrc.open(QIODevice::WriteOnly);
+}
+
 TEST_F(MainWindow, StartUpState) {
   qorvex w;
   ASSERT_TRUE(w.Form_Load().run) << messagesText();
@@ -222,9 +228,7 @@ TEST_F(MainWindow, LocalSongPlaysAndSeekDragLeavesTheSoundAlone) {
 }
 
 TEST_F(MainWindow, CloseFreesTheEngineFirstThenEndsEverything) {
-  QFile lrc(AppFolder() + "lrc");
-  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
-  lrc.close();
+  ASSERT_TRUE(makeLyricsScratchFile());
   qorvex w;
   ASSERT_TRUE(w.Form_Load().run) << messagesText();
   w.show();
@@ -245,9 +249,7 @@ TEST_F(MainWindow, CloseFreesTheEngineFirstThenEndsEverything) {
 }
 
 TEST_F(MainWindow, CloseWhileHiddenInTheTrayRunsBothPhases) {
-  QFile lrc(AppFolder() + "lrc");
-  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
-  lrc.close();
+  ASSERT_TRUE(makeLyricsScratchFile());
   qorvex w;
   ASSERT_TRUE(w.Form_Load().run) << messagesText();
   w.show();
