@@ -66,6 +66,7 @@ private:
   snd_pcm_sframes_t writeFrames(std::size_t frames);
   void takeBackUnheard();
   int msUntilHeard();
+  snd_pcm_sframes_t unheardFrames() const;
   void snapshot();
   void end();
   void wait(bool forDevice, int timeoutMs);
@@ -271,22 +272,27 @@ void AlsaSink::takeBackUnheard() {
   history_.resize(history_.size() - unheard);
 }
 
+// Frames written and not yet heard.
+snd_pcm_sframes_t AlsaSink::unheardFrames() const {
+  const snd_pcm_state_t state = snd_pcm_state(pcm_.get());
+  if (state != SND_PCM_STATE_RUNNING && state != SND_PCM_STATE_PREPARED)
+    return 0; // run dry (some plugins still answer the delay from before), or dropped
+  snd_pcm_sframes_t delay = 0;
+  return snd_pcm_delay(pcm_.get(), &delay) < 0 ? 0 : std::max<snd_pcm_sframes_t>(delay, 0);
+}
+
 // Everything is written. Milliseconds until the device has played it, 0 when it has.
 int AlsaSink::msUntilHeard() {
   if (snd_pcm_state(pcm_.get()) == SND_PCM_STATE_PREPARED)
     snd_pcm_start(pcm_.get()); // too short to have reached the start threshold
   snapshot();
-  snd_pcm_sframes_t delay = 0;
-  if (snd_pcm_delay(pcm_.get(), &delay) < 0 || delay <= 0)
-    return 0; // an underrun: the last sample has gone out
-  return int(delay * 1000 / kSampleRate) + 1;
+  const snd_pcm_sframes_t delay = unheardFrames();
+  return delay > 0 ? int(delay * 1000 / kSampleRate) + 1 : 0;
 }
 
 // Takes the device's own account of what has been heard.
 void AlsaSink::snapshot() {
-  snd_pcm_sframes_t delay = 0;
-  if (snd_pcm_delay(pcm_.get(), &delay) < 0 || delay < 0)
-    delay = 0; // an underrun: everything written has been played
+  const snd_pcm_sframes_t delay = unheardFrames();
   const bool running = snd_pcm_state(pcm_.get()) == SND_PCM_STATE_RUNNING;
   // Only what the device still holds may be taken back; a period more covers a pause that
   // comes between here and the device's next account.
