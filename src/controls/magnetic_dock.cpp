@@ -27,7 +27,8 @@ bool MagneticDock::IsLive(WindowId window) const {
 }
 
 cMagneticWnd::Rect MagneticDock::WindowRect(WindowId window) const {
-  return cMagneticWnd::Rect::fromQRect(widgetOf(window)->frameGeometry());
+  const auto it = placed_.find(window);
+  return cMagneticWnd::Rect::fromQRect(it != placed_.end() ? it->second : widgetOf(window)->frameGeometry());
 }
 
 bool MagneticDock::IsMaximised(WindowId window) const {
@@ -84,8 +85,11 @@ WindowDragHook::Step MagneticDock::dragStep(QWidget *window, int hitCode, const 
   return step;
 }
 
-void MagneticDock::dragExited(QWidget *) {
+void MagneticDock::dragExited(QWidget *, const std::vector<Placed> &placed) {
+  for (const auto &p : placed)
+    placed_[idOf(p.window)] = p.frame;
   magnetic_.ExitSizeMove();
+  placed_.clear();
 }
 
 bool MagneticDock::eventFilter(QObject *watched, QEvent *event) {

@@ -4,7 +4,9 @@
 // and carry its glued windows along. The work area is that of the screen the dragged window
 // is on (panels excluded), taken when a drag starts; a maximised window counts as covering
 // its screen's work area. Minimising or restoring a registered window recomputes the glue, and
-// a registered window that is destroyed is unregistered.
+// a registered window that is destroyed is unregistered. The glue at the end of a drag is
+// computed from where the drag put the windows, not from what the window server has
+// confirmed so far.
 //
 // The player holds one, with the main window (no parent), then the lyrics window and the
 // playlist window (the main window as parent).
@@ -42,7 +44,7 @@ public:
 
   void dragEntered(QWidget *window, int hitCode, QPoint cursor) override;
   Step dragStep(QWidget *window, int hitCode, const QRect &proposed, QPoint cursor) override;
-  void dragExited(QWidget *window) override;
+  void dragExited(QWidget *window, const std::vector<Placed> &placed) override;
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
@@ -65,6 +67,7 @@ private:
     QMetaObject::Connection destroyed;
   };
   std::map<WindowId, Attached> attached_; // before magnetic_: its destructor detaches
+  std::map<WindowId, QRect> placed_;      // where the ending drag put its windows
   cMagneticWnd magnetic_{*this};
 };
 

@@ -22,6 +22,7 @@ bool WindowDragLoop::pressed(int hitCode, QPoint globalPos, Qt::MouseButton butt
   if (button != Qt::LeftButton || !known || isActive() || window_->isMaximized() || window_->isFullScreen())
     return false;
   hitCode_ = hitCode;
+  placed_.clear();
   startCursor_ = globalPos;
   startFrame_ = window_->frameGeometry();
   const QRect client = window_->geometry();
@@ -85,9 +86,13 @@ void WindowDragLoop::apply(const WindowDragHook::Step &step) {
     window_->move(step.frame.topLeft());
   else
     window_->setGeometry(step.frame - frameMargins_);
+  placed_.clear();
+  placed_.emplace_back(window_, step.frame);
   for (const auto &follower : step.followers)
-    if (follower.window && follower.window != window_)
+    if (follower.window && follower.window != window_) {
       follower.window->move(follower.topLeft);
+      placed_.emplace_back(follower.window, QRect(follower.topLeft, follower.window->frameGeometry().size()));
+    }
 }
 
 void WindowDragLoop::released() {
@@ -97,8 +102,13 @@ void WindowDragLoop::released() {
 
 void WindowDragLoop::end() {
   hitCode_ = 0;
+  std::vector<WindowDragHook::Placed> placed;
+  for (const auto &[window, frame] : placed_)
+    if (window)
+      placed.push_back({window, frame});
+  placed_.clear();
   if (hook_)
-    hook_->dragExited(window_);
+    hook_->dragExited(window_, placed);
 }
 
 bool WindowDragLoop::eventFilter(QObject *watched, QEvent *event) {

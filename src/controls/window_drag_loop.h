@@ -13,11 +13,13 @@
 // ends on the release, or when the window is hidden, blocked by a modal window or loses the
 // activation while the button is down.
 
+#include <QMargins>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
 
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -34,9 +36,16 @@ public:
     QRect frame;
     std::vector<Follower> followers;
   };
+  struct Placed {
+    QWidget *window;
+    QRect frame;
+  };
   virtual void dragEntered(QWidget *window, int hitCode, QPoint cursor) = 0;
   virtual Step dragStep(QWidget *window, int hitCode, const QRect &proposed, QPoint cursor) = 0;
-  virtual void dragExited(QWidget *window) = 0;
+  // `placed`: the frames the loop last gave the windows it moved (none after a mere click).
+  // On X11 a window's geometry catches up only when the server confirms each move, so right
+  // after the release it may still read as an earlier step's; these frames are the truth.
+  virtual void dragExited(QWidget *window, const std::vector<Placed> &placed) = 0;
 
 protected:
   ~WindowDragHook() = default;
@@ -88,6 +97,7 @@ private:
   QPoint startCursor_;
   QRect startFrame_;
   QMargins frameMargins_; // frame minus client area, taken at the press
+  std::vector<std::pair<QPointer<QWidget>, QRect>> placed_;
 };
 
 } // namespace lumiqo

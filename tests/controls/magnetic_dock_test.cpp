@@ -89,6 +89,20 @@ TEST_F(Docked, AChildDraggedAwayComesLooseAndBackWithinNinePixelsGluesAgain) {
   EXPECT_FALSE(dock.IsGlued(playlist.get()));
 }
 
+TEST_F(Docked, TheGlueAtTheReleaseFollowsWhereTheDragPutTheWindows) {
+  drag(playlist.get(), {150, 100}, {300, 300});
+  ASSERT_FALSE(dock.IsGlued(playlist.get()));
+  // Dropped flush under the main window, while the window server still reports an earlier
+  // step's position at the release.
+  const QPoint from = playlist->mapToGlobal(QPoint(150, 100));
+  send(playlist.get(), QEvent::MouseButtonPress, from);
+  send(playlist.get(), QEvent::MouseMove, from - QPoint(300, 295));
+  ASSERT_EQ(playlist->pos(), QPoint(200, 270));
+  playlist->move(195, 275);
+  send(playlist.get(), QEvent::MouseButtonRelease, from - QPoint(300, 295));
+  EXPECT_TRUE(dock.IsGlued(playlist.get()));
+}
+
 TEST_F(Docked, GripsResizeWithinTheMinimumSizeAndSnap) {
   // Bottom grip of the playlist window: its bottom edge to 5 px above the work area's.
   drag(playlist.get(), {150, 278}, {0, 245});
@@ -116,17 +130,18 @@ TEST_F(Docked, OnlyALeftPressOnAKnownAreaOfAWindowThatIsNotMaximisedArmsTheLoop)
 }
 
 TEST_F(Docked, HidingTheWindowEndsTheDragAndRechecksTheGlue) {
-  const QPoint from = main->mapToGlobal(QPoint(150, 60));
-  send(main.get(), QEvent::MouseButtonPress, from);
-  send(main.get(), QEvent::MouseMove, from + QPoint(0, 100));
-  ASSERT_TRUE(main->loop()->isActive());
+  const QPoint from = playlist->mapToGlobal(QPoint(150, 100));
+  send(playlist.get(), QEvent::MouseButtonPress, from);
+  send(playlist.get(), QEvent::MouseMove, from + QPoint(0, 100));
+  ASSERT_TRUE(playlist->loop()->isActive());
   lyrics->move(lyrics->pos() + QPoint(1, 0)); // loose now, once the glue is rechecked
-  main->hide();
-  EXPECT_FALSE(main->loop()->isActive());
+  playlist->hide();
+  EXPECT_FALSE(playlist->loop()->isActive());
   EXPECT_FALSE(dock.IsGlued(lyrics.get()));
-  const QPoint at = main->pos();
-  send(main.get(), QEvent::MouseMove, from + QPoint(0, 200));
-  EXPECT_EQ(main->pos(), at);
+  EXPECT_FALSE(dock.IsGlued(playlist.get()));
+  const QPoint at = playlist->pos();
+  send(playlist.get(), QEvent::MouseMove, from + QPoint(0, 200));
+  EXPECT_EQ(playlist->pos(), at);
 }
 
 TEST_F(Docked, MinimiseAndRestoreRecheckTheGlue) {
