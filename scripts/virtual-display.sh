@@ -17,11 +17,11 @@ start_virtual_display() {
   else
     Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$LUMIQO_VD_DIR/number" >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
     LUMIQO_VD_XVFB=$!
-    for _ in $(seq 100); do [ -s "$LUMIQO_VD_DIR/number" ] && break; sleep 0.05; done
+    for _ in $(seq 200); do [ -s "$LUMIQO_VD_DIR/number" ] && break; sleep 0.05; done
     export DISPLAY=:$(tr -d '\n' <"$LUMIQO_VD_DIR/number")
   fi
   local ready=0
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     xprop -root >/dev/null 2>&1 && { ready=1; break; }
     kill -0 "$LUMIQO_VD_XVFB" 2>/dev/null || break
     sleep 0.05
@@ -30,8 +30,8 @@ start_virtual_display() {
   openbox --sm-disable >"$LUMIQO_VD_DIR/openbox.log" 2>&1 &
   LUMIQO_VD_WM=$!
   # The window manager is up once it names itself on the root window.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+  for _ in $(seq 200); do
+    [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
     sleep 0.05
   done
   echo "virtual-display: openbox did not start" >&2
