@@ -7,6 +7,9 @@
 //   loop->moved(event->globalPosition().toPoint());
 //   loop->released();
 //
+// The widget that took the press (the window or a child of it) calls these: Qt sends it the
+// moves and the release while the button is down, wherever the cursor goes.
+//
 // Each move gives a proposed frame rectangle from the cursor, kept within the window's
 // minimum and maximum size; a hook (the docking object) may rewrite it and name other windows
 // that travel along. The window and those windows move in the same event-loop turn. The loop
