@@ -30,8 +30,8 @@ void danru::Timer1_Timer() {
   // The value runs on past the end (a step of 0 never ends; a huge step overshoots); it stays
   // within 32 bits instead of wrapping round.
   const std::int64_t next = std::int64_t{current_} + step_;
-  current_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(next, std::numeric_limits<std::int32_t>::min(),
-                                                                 std::numeric_limits<std::int32_t>::max()));
+  current_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      next, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
   // The event comes last: its handler may start another fade, which then begins at its own
   // start, or unload the window that owns this control.
   emit FadeStep(alpha);

@@ -113,8 +113,8 @@ bool vondan::inside(QPointF point) const {
 
 void vondan::mousePressEvent(QMouseEvent *event) {
   const QPointF at = event->position();
-  emit MouseDown(buttonMask(event->button()), shiftMask(event->modifiers()), static_cast<float>(at.x()) * kTwips,
-                 static_cast<float>(at.y()) * kTwips);
+  emit MouseDown(buttonMask(event->button()), shiftMask(event->modifiers()),
+                 static_cast<float>(at.x()) * kTwips, static_cast<float>(at.y()) * kTwips);
   captured_ = true; // the press grabs the mouse
   pressed_ = true;
   vondpicy_m(2);
@@ -127,8 +127,8 @@ void vondan::mouseMoveEvent(QMouseEvent *event) {
     return;
   }
   captured_ = true;
-  emit MouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()), static_cast<float>(at.x()) * kTwips,
-                 static_cast<float>(at.y()) * kTwips);
+  emit MouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()),
+                 static_cast<float>(at.x()) * kTwips, static_cast<float>(at.y()) * kTwips);
   if (!pressed_)
     vondpicy_m(1);
 }
@@ -139,8 +139,8 @@ void vondan::mouseReleaseEvent(QMouseEvent *event) {
   // not its business.
   if (!captured_ && !inside(at))
     return;
-  emit MouseUp(buttonMask(event->button()), shiftMask(event->modifiers()), static_cast<float>(at.x()) * kTwips,
-               static_cast<float>(at.y()) * kTwips);
+  emit MouseUp(buttonMask(event->button()), shiftMask(event->modifiers()),
+               static_cast<float>(at.x()) * kTwips, static_cast<float>(at.y()) * kTwips);
   const bool wasPressed = pressed_;
   pressed_ = false; // the pressed look stays until the pointer moves
   if (wasPressed && event->button() == Qt::LeftButton && inside(at))

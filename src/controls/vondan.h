@@ -68,7 +68,7 @@ private:
 
   QString picPath_;
   QString error_;
-  StripFrames frames_; // the strip cut into its four looks
+  StripFrames frames_;           // the strip cut into its four looks
   std::array<QImage, 3> blends_; // looks 1 and 2, 1 and 3, 2 and 3 (a blend is symmetric)
   QSize frameSize_;
   qint16 state_ = 0;

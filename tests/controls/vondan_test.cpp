@@ -59,7 +59,8 @@ TEST(ButtonStrip, BlendIsTheChannelMeanRoundedHalfToEven) {
       ASSERT_EQ(qBlue(r), mean(qBlue(p), qBlue(q))) << x << "," << y;
     }
   // The two cases the rounding turns on.
-  QImage ten(1, 1, QImage::Format_RGB32), eleven(1, 1, QImage::Format_RGB32), twelve(1, 1, QImage::Format_RGB32);
+  QImage ten(1, 1, QImage::Format_RGB32), eleven(1, 1, QImage::Format_RGB32),
+      twelve(1, 1, QImage::Format_RGB32);
   ten.fill(qRgb(10, 10, 10));
   eleven.fill(qRgb(11, 11, 11));
   twelve.fill(qRgb(12, 12, 12));
@@ -78,7 +79,9 @@ protected:
   }
   QImage look(int k) const { return strip.copy(25 * k, 0, 25, 25); }
   // Waits for the blend's tick; the test fails when it never comes.
-  void waitForTick() { ASSERT_TRUE(QTest::qWaitFor([this] { return !button.timerActive(); }, 5000)); }
+  void waitForTick() {
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !button.timerActive(); }, 5000));
+  }
   void send(QEvent::Type type, QPointF at, Qt::MouseButton changed, Qt::MouseButtons held) {
     test::sendMouse(&button, type, at, changed, held);
   }
@@ -159,7 +162,8 @@ TEST_F(VondanTest, PressAndReleaseInPlaceClicksAndKeepsThePressedLook) {
 }
 
 TEST_F(VondanTest, DraggingOutLeavesOnceAndTheReleaseOutsideDoesNotClick) {
-  QSignalSpy left(&button, &vondan::MouseLeave), up(&button, &vondan::MouseUp), click(&button, &vondan::Click);
+  QSignalSpy left(&button, &vondan::MouseLeave), up(&button, &vondan::MouseUp),
+      click(&button, &vondan::Click);
   send(QEvent::MouseMove, {5, 5}, Qt::NoButton, Qt::NoButton);
   send(QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
   send(QEvent::MouseMove, {30, 5}, Qt::NoButton, Qt::LeftButton);
