@@ -66,7 +66,7 @@ QImage vondan::blendImage(int a, int b) const {
 }
 
 void vondan::vondpicy_m(int state) {
-  if (state == state_)
+  if (state == state_ || state < 0 || state > 3) // the strip has four looks, no more
     return;
   if (!frameSize_.isEmpty())
     resize(frameSize_);

@@ -32,7 +32,8 @@ public:
   bool setUPicPath(const QString &path);
   QString errorString() const { return error_; }
 
-  // Switches to a state; a change between two of the states 1..3 shows their blend first.
+  // Switches to a state (0..3; others are ignored); a change between two of the states 1..3
+  // shows their blend first.
   void vondpicy_m(int state);
   int state() const { return state_; }
   bool pressed() const { return pressed_; }

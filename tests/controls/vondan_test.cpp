@@ -124,6 +124,9 @@ TEST_F(VondanTest, EachStateShowsItsLookAfterOneBlendTickAndTheTimerThenStops) {
     EXPECT_EQ(shown(button), look(to)) << to;
   }
   button.vondpicy_m(1); // no change: no tick
+  button.vondpicy_m(4); // no such look
+  button.vondpicy_m(-1);
+  EXPECT_EQ(button.state(), 1);
   EXPECT_FALSE(button.timerActive());
 }
 
