@@ -42,19 +42,7 @@ frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
   }
 
   LrcShow1 = new LrcShow(this);
-  // Stacking: the move strip lowest, the edges and corners above it (the top edge wins where
-  // it overlaps the strip), the close button on top.
-  size_[kMoveStrip] = new QWidget(this);
-  for (int i = 0; i < kMoveStrip; ++i)
-    size_[static_cast<std::size_t>(i)] = new QWidget(this);
-  static constexpr Qt::CursorShape kPointers[kGripCount] = {
-      Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor, Qt::SizeHorCursor,
-      Qt::SizeBDiagCursor, Qt::SizeVerCursor, Qt::SizeFDiagCursor, Qt::ArrowCursor};
-  for (int i = 0; i < kGripCount; ++i) {
-    QWidget *grip = size_[static_cast<std::size_t>(i)];
-    grip->setCursor(kPointers[i]);
-    grip->installEventFilter(this);
-  }
+  createGrips();
   an_close_lrc = new vondan(this);
   connect(an_close_lrc, &vondan::Click, this, &frmLrcShow::closeRequested);
   LrcShow1->ReadProperties({0, 0xFF00, kLrcColor, QString(), QString(), false});

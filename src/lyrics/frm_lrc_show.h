@@ -41,12 +41,10 @@ public:
   vondan *an_close_lrc;
   // The grips size(0) .. size(8) (a member named size would hide QWidget::size()).
   QWidget *sizeGrip(int index) const { return size_.at(static_cast<std::size_t>(index)); }
-  static int gripHitCode(int index);
 
   // The skin bitmap and the window's painted surface.
   const QImage &Picture1() const { return Picture1_; }
   const QImage &surface() const { return surface_; }
-  const FrameCuts &cuts() const { return cuts_; }
   // A grip is held with the left button.
   bool dragFlag() const { return drag_; }
 
@@ -66,6 +64,7 @@ protected:
 private:
   void Form_Load();
   void Form_Resize();
+  void createGrips();
   void placeGrips(int W, int H);
   void LrcShow1_Paint();
   void size_MouseDown(int index, Qt::MouseButton button, QPoint cursor);

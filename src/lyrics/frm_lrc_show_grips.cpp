@@ -16,21 +16,35 @@ namespace {
 struct Grip {
   int left, top, width, height; // twips, at the window's design size
   int hitCode;
+  Qt::CursorShape pointer;
 };
 
 // The design rectangles; placeGrips rewrites the coordinates that follow the window's size.
 constexpr Grip kGrips[frmLrcShow::kGripCount] = {
-    {0, 0, 255, 255, kHitTopLeft},      {240, 0, 3975, 68, kHitTop},
-    {4200, 0, 255, 255, kHitTopRight},  {0, 240, 135, 735, kHitLeft},
-    {4320, 240, 135, 735, kHitRight},   {0, 960, 255, 255, kHitBottomLeft},
-    {240, 1080, 3975, 135, kHitBottom}, {4200, 960, 255, 255, kHitBottomRight},
-    {240, 0, 3975, 375, kHitCaption},
+    {0, 0, 255, 255, kHitTopLeft, Qt::SizeFDiagCursor},
+    {240, 0, 3975, 68, kHitTop, Qt::SizeVerCursor},
+    {4200, 0, 255, 255, kHitTopRight, Qt::SizeBDiagCursor},
+    {0, 240, 135, 735, kHitLeft, Qt::SizeHorCursor},
+    {4320, 240, 135, 735, kHitRight, Qt::SizeHorCursor},
+    {0, 960, 255, 255, kHitBottomLeft, Qt::SizeBDiagCursor},
+    {240, 1080, 3975, 135, kHitBottom, Qt::SizeVerCursor},
+    {4200, 960, 255, 255, kHitBottomRight, Qt::SizeFDiagCursor},
+    {240, 0, 3975, 375, kHitCaption, Qt::ArrowCursor},
 };
 
 } // namespace
 
-int frmLrcShow::gripHitCode(int index) {
-  return kGrips[index].hitCode;
+void frmLrcShow::createGrips() {
+  // Stacking: the move strip lowest, the edges and corners above it (the top edge wins where
+  // it overlaps the strip); the close button, made later, lies above them all.
+  size_[kMoveStrip] = new QWidget(this);
+  for (int i = 0; i < kMoveStrip; ++i)
+    size_[static_cast<std::size_t>(i)] = new QWidget(this);
+  for (int i = 0; i < kGripCount; ++i) {
+    QWidget *grip = size_[static_cast<std::size_t>(i)];
+    grip->setCursor(kGrips[i].pointer);
+    grip->installEventFilter(this);
+  }
 }
 
 void frmLrcShow::placeGrips(int W, int H) {
