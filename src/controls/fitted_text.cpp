@@ -17,9 +17,10 @@ qsizetype wholeCharacters(const QString &text, qsizetype n) {
 } // namespace
 
 FittedText fitText(const QFontMetrics &fm, const QString &text, int boxWidth) {
-  if (fm.horizontalAdvance(text) <= boxWidth)
-    return {};
   FittedText fitted;
+  fitted.width = fm.horizontalAdvance(text);
+  if (fitted.width <= boxWidth)
+    return fitted;
   fitted.fits = false;
   const int room = boxWidth - fm.horizontalAdvance(kEllipsis);
   // The width of a beginning grows with its length, so the longest one that fits is found
@@ -41,13 +42,21 @@ FittedText fitText(const QFontMetrics &fm, const QString &text, int boxWidth) {
   return fitted;
 }
 
-void drawFittedText(QPainter &p, const QFontMetrics &fm, const QString &text, const QRect &box, int top,
-                    bool centred) {
-  const FittedText fitted = fitText(fm, text, box.width());
-  const int baseline = top + fm.ascent();
+const FittedText &TextFitter::fit(const QString &text, int boxWidth) {
+  const std::pair<QString, int> key(text, boxWidth);
+  auto it = fitted_.constFind(key);
+  if (it != fitted_.constEnd())
+    return *it;
+  if (fitted_.size() >= kMaxRemembered)
+    fitted_.clear();
+  return *fitted_.insert(key, fitText(fm_, text, boxWidth));
+}
+
+void TextFitter::draw(QPainter &p, const QString &text, const QRect &box, int top, bool centred) {
+  const FittedText &fitted = fit(text, box.width());
+  const int baseline = top + fm_.ascent();
   if (fitted.fits) {
-    const int x = centred ? box.x() + (box.width() - fm.horizontalAdvance(text)) / 2 : box.x();
-    p.drawText(x, baseline, text);
+    p.drawText(centred ? box.x() + (box.width() - fitted.width) / 2 : box.x(), baseline, text);
     return;
   }
   if (fitted.kept > 0)

@@ -165,7 +165,14 @@ void PlayListView::measureNumberColumn() {
   numberWidth_ = QFontMetrics(font()).horizontalAdvance(numberSample_) + 4;
 }
 
+TextFitter &PlayListView::textFitter() {
+  if (!fitter_)
+    fitter_.emplace(font());
+  return *fitter_;
+}
+
 void PlayListView::computeColumnWidths() {
+  fitter_.reset(); // a new font measures afresh
   const QFontMetrics fm(font());
   measureNumberColumn();
   artistWidth_ = fm.horizontalAdvance(QStringLiteral("AAAAAAAAAAA")) + 4;
@@ -276,20 +283,19 @@ void PlayListView::drawRow(QPainter &p, int row) {
   p.fillRect(r, toQColor(background));
   p.setPen(toQColor(text));
 
-  const QFontMetrics fm(font());
-  const int textTop = r.top() + roundHalfEven((ih - fm.height()) / 2.0);
+  TextFitter &fitter = textFitter();
+  const int textTop = r.top() + roundHalfEven((ih - fitter.metrics().height()) / 2.0);
   const int b = inset();
   const int w = r.width();
   if (playing && !failed)
     playIcon_.Draw(p, b + 2, r.top() + roundHalfEven((ih - kIconSize) / 2.0), 0);
   else
-    drawFittedText(p, fm, QString::number(row + 1), QRect(b, r.top(), numberWidth_, ih), textTop, true);
-  drawFittedText(p, fm, model_.Title(row),
-                 QRect(b + numberWidth_ + 2, r.top(), w - numberWidth_ - artistWidth_ - timeWidth_, ih),
-                 textTop, false);
-  drawFittedText(p, fm, model_.Author(row), QRect(w - timeWidth_ - artistWidth_, r.top(), artistWidth_, ih),
-                 textTop, true);
-  drawFittedText(p, fm, model_.StrTime(row), QRect(w - timeWidth_, r.top(), timeWidth_, ih), textTop, true);
+    fitter.draw(p, QString::number(row + 1), QRect(b, r.top(), numberWidth_, ih), textTop, true);
+  const int titleWidth = w - numberWidth_ - artistWidth_ - timeWidth_;
+  fitter.draw(p, model_.Title(row), QRect(b + numberWidth_ + 2, r.top(), titleWidth, ih), textTop, false);
+  fitter.draw(p, model_.Author(row), QRect(w - timeWidth_ - artistWidth_, r.top(), artistWidth_, ih), textTop,
+              true);
+  fitter.draw(p, model_.StrTime(row), QRect(w - timeWidth_, r.top(), timeWidth_, ih), textTop, true);
 }
 
 void PlayListView::resizeEvent(QResizeEvent *) {

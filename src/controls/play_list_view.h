@@ -6,12 +6,14 @@
 // row changes, the rows when the list scrolls.
 
 #include "controls/cls_icon.h"
+#include "controls/fitted_text.h"
 #include "controls/qmlistbox.h"
 #include "controls/uc_scrollbar.h"
 
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 namespace lumiqo {
 
@@ -89,6 +91,7 @@ private:
   void redrawRow(int row);
   void redrawRows();
   void drawRow(QPainter &p, int row);
+  TextFitter &textFitter();
   void ensurePlayIcon();
   bool setColour(std::uint32_t &field, std::uint32_t colour);
 
@@ -108,7 +111,8 @@ private:
   int numberWidth_ = 0;
   int artistWidth_ = 0;
   int timeWidth_ = 0;
-  QString numberSample_;  // the text the number column was measured for
+  QString numberSample_; // the text the number column was measured for
+  std::optional<TextFitter> fitter_;
   bool rowsDirty_ = true; // a paint of every row is pending (or the view was never shown)
 
   ClsIcon playIcon_;

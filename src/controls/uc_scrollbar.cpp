@@ -125,7 +125,7 @@ void ucScrollbar::WriteProperties(QVariantMap &PropBag) const {
 void ucScrollbar::setDrawing(std::unique_ptr<cScrollbarDraw> drawing) {
   drawing_ = std::move(drawing);
   ownArt_ = drawing_ != nullptr;
-  update();
+  redraw();
 }
 
 void ucScrollbar::setVisible(bool visible) {
@@ -147,6 +147,15 @@ int ucScrollbar::timerInterval(int id) const {
   return id == kDelayTimer ? delayTimer_.interval() : id == kRepeatTimer ? repeatTimer_.interval() : 0;
 }
 
+// The whole bar is drawn at once, so one request stands for any number of changes before the
+// paint (a list that grows by thousands of rows moves the thumb thousands of times).
+void ucScrollbar::redraw() {
+  if (redrawPending_)
+    return;
+  redrawPending_ = true;
+  update();
+}
+
 void ucScrollbar::relayout() {
   laidOut_ = QSize(-1, -1);
   recomputeThumb();
@@ -159,7 +168,7 @@ void ucScrollbar::recomputeThumb() {
   }
   geo_.sizeThumb(range(), largeChange_);
   geo_.placeThumb(geo_.positionFor(value_, min_, range()));
-  update();
+  redraw();
 }
 
 bool ucScrollbar::step(qint64 delta, bool fromButtonDown) {
@@ -168,12 +177,12 @@ bool ucScrollbar::step(qint64 delta, bool fromButtonDown) {
       static_cast<int>(delta < 0 ? std::max<qint64>(moved, min_) : std::min<qint64>(moved, max_));
   if (value == value_) {
     if (fromButtonDown)
-      update(); // the pressed look shows even at the end of the range
+      redraw(); // the pressed look shows even at the end of the range
     return false;
   }
   value_ = value;
   geo_.placeThumb(geo_.positionFor(value_, min_, range()));
-  update();
+  redraw();
   emit Change();
   return true;
 }
@@ -216,7 +225,7 @@ void ucScrollbar::leftButtonDown(QPoint p) {
   case kThumb:
     grabOffset_ = geo_.thumbPosition() - geo_.along(p);
     startValue_ = value_;
-    update();
+    redraw();
     return;
   }
   delayTimer_.stop();
@@ -247,7 +256,7 @@ void ucScrollbar::repeat() {
     const bool beyond = pressedPart_ == kFirstTrack ? geo_.thumbPosition() > at
                                                     : geo_.thumbPosition() + geo_.thumbSize() < at;
     *pressedFlag(pressedPart_) = beyond;
-    update();
+    redraw();
     if (beyond)
       step(pressedPart_ == kFirstTrack ? -qint64{largeChange_} : qint64{largeChange_}, false);
     break;
@@ -272,7 +281,7 @@ void ucScrollbar::dragThumb(QPoint p) {
   if (position == geo_.thumbPosition())
     return;
   geo_.placeThumb(position);
-  update();
+  redraw();
   if (value_ != before)
     emit Scroll();
 }
@@ -284,7 +293,7 @@ void ucScrollbar::leftButtonUp() {
   pressedPart_ = kNoPart;
   pressed_ = {};
   geo_.placeThumb(geo_.positionFor(value_, min_, range()));
-  update();
+  redraw();
   if (draggedThumb)
     emit Change();
 }
@@ -296,7 +305,7 @@ void ucScrollbar::clearHotOutside(QPoint p) {
     if (*hot) {
       if (!geo_.part(part).contains(p)) {
         *hot = false;
-        update();
+        redraw();
       }
       return;
     }
@@ -308,7 +317,7 @@ void ucScrollbar::hover(QPoint p) {
   if (!pointerInside_) {
     // The first move only marks the pointer inside.
     pointerInside_ = true;
-    update();
+    redraw();
     return;
   }
   const int part = geo_.hitTest(p);
@@ -316,7 +325,7 @@ void ucScrollbar::hover(QPoint p) {
   if (hot && !*hot) {
     hot_ = {};
     *hot = true;
-    update();
+    redraw();
   }
 }
 
@@ -335,6 +344,7 @@ void ucScrollbar::ensureDrawing() {
 }
 
 void ucScrollbar::paintEvent(QPaintEvent *) {
+  redrawPending_ = false;
   ensureLayout();
   ensureDrawing();
   QPainter p(this);
@@ -389,7 +399,7 @@ void ucScrollbar::mouseMoveEvent(QMouseEvent *event) {
     const bool inside = geo_.part(pressedPart_).contains(p);
     if (*flag != inside) {
       *flag = inside;
-      update();
+      redraw();
     }
   } else if (pressedPart_ == kThumb) {
     dragThumb(p);
@@ -404,7 +414,7 @@ void ucScrollbar::mouseReleaseEvent(QMouseEvent *event) {
   if (!rect().contains(event->position().toPoint())) {
     pointerInside_ = false;
     hot_ = {};
-    update();
+    redraw();
   }
 }
 
@@ -412,7 +422,7 @@ void ucScrollbar::leaveEvent(QEvent *) {
   hot_ = {};
   if (pressedPart_ == kNoPart)
     pointerInside_ = false;
-  update();
+  redraw();
 }
 
 void ucScrollbar::hideEvent(QHideEvent *) {
@@ -426,7 +436,7 @@ void ucScrollbar::changeEvent(QEvent *event) {
   if (event->type() == QEvent::EnabledChange) {
     if (!isEnabled() && pressedPart_ != kNoPart)
       leftButtonUp();
-    update();
+    redraw();
   }
   QWidget::changeEvent(event);
 }

@@ -55,7 +55,7 @@ public:
   void setShowButtons(bool on);
   bool Enabled() const { return isEnabled(); }
 
-  void Refresh() { update(); }
+  void Refresh() { redraw(); }
 
   // The host's stored values under "Min", "Max", ... taken as they are, without the setters'
   // rules; and the current values written back (defaults left out).
@@ -103,6 +103,7 @@ private:
     bool thumb = false;
   };
 
+  void redraw();
   void relayout();
   // A hidden widget learns of its new size only when shown: the layout follows the size
   // whenever it is used.
@@ -150,6 +151,7 @@ private:
   std::unique_ptr<cScrollbarDraw> drawing_;
   bool ownArt_ = false; // drawing_ was handed in; never reloaded
   qreal drawingRatio_ = 0;
+  bool redrawPending_ = false;
 };
 
 } // namespace lumiqo
