@@ -152,6 +152,27 @@ TEST(ClsIconLoad, PlayIconShapedFileLoadsAndDraws) {
   EXPECT_EQ(dest.pixel(4 + 12, 3 + 5), kGrey);
 }
 
+// The twice-size icon (24 x 24) covers the plain 12 x 12 on a screen of ratio 2, pixel for pixel.
+TEST(ClsIconLoad, TwiceSizeIconDrawsAtThePlainSize) {
+  QImage picture(24, 24, QImage::Format_ARGB32);
+  picture.fill(qRgb(0, 0, 250));
+  picture.setPixel(1, 0, qRgb(250, 0, 0)); // one device pixel
+  ClsIcon icon;
+  ASSERT_TRUE(icon.LoadFromData(test::icoFile({test::dib32(picture)}, 24, 24)));
+  icon.setDevicePixelRatio(2);
+  QImage screen(40, 40, QImage::Format_RGB32);
+  screen.fill(kGrey);
+  screen.setDevicePixelRatio(2);
+  {
+    QPainter p(&screen);
+    EXPECT_TRUE(icon.Draw(p, 2, 2, 0));
+  }
+  EXPECT_EQ(screen.pixel(5, 4), qRgb(250, 0, 0));
+  EXPECT_EQ(screen.pixel(4, 4), qRgb(0, 0, 250));
+  EXPECT_EQ(screen.pixel(27, 27), qRgb(0, 0, 250));
+  EXPECT_EQ(screen.pixel(28, 28), kGrey);
+}
+
 TEST(ClsIconLoad, FromFileAndMissingFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("p.ico");
