@@ -12,15 +12,16 @@ namespace {
 struct Look {
   double radius;    // of the button's body
   double glyphSize; // of its glyph
+  double glow;      // how far the hover glow reaches: never past the frame's edge, so no seam shows
 };
 
 Look lookFor(QRect rect, Glyph glyph) {
   const double half = rect.width() / 2.0;
   if (glyph == Glyph::Play || glyph == Glyph::Pause)
-    return {half - 7.5, 24};
+    return {half - 7.5, 24, half - 0.5};
   if (rect.width() <= 13)
-    return {half - 1.0, 5.2};
-  return {half - 2.0, 9.5};
+    return {half - 2.0, 5.0, half - 0.5};
+  return {half - 2.5, 9.5, half - 0.5};
 }
 
 QPainterPath triangle(QPointF a, QPointF b, QPointF c) {
@@ -43,17 +44,19 @@ void drawBody(QPainter &p, QPointF c, const Look &look, int state) {
   const double r = look.radius;
   const bool big = r > 20;
   if (state == 1) { // warm glow around the rim
-    QRadialGradient glow(c, r + (big ? 6 : 2.8));
-    glow.setColorAt(r / (r + (big ? 6 : 2.8)) - 0.02, withAlpha(colour::gold, 150));
+    QRadialGradient glow(c, look.glow);
+    glow.setColorAt(r / look.glow - 0.02, withAlpha(colour::gold, 150));
     glow.setColorAt(1, withAlpha(colour::gold, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(glow);
-    p.drawEllipse(c, r + (big ? 6 : 2.8), r + (big ? 6 : 2.8));
+    p.drawEllipse(c, look.glow, look.glow);
   }
-  if (state != 2) { // drop shadow
+  if (state != 2) { // drop shadow, kept inside the frame like the glow
+    const double drop = big ? 0.8 : 0.6;
+    const double spread = std::min(r + 0.6, look.glow - 0.5 - drop);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 90));
-    p.drawEllipse(c + QPointF(0, 0.8), r + 0.6, r + 0.6);
+    p.drawEllipse(c + QPointF(0, drop), spread, spread);
   }
 
   QLinearGradient fill(c.x(), c.y() - r, c.x(), c.y() + r);
@@ -91,8 +94,10 @@ void drawBody(QPainter &p, QPointF c, const Look &look, int state) {
   p.setPen(QPen(edge, edgeWidth));
   p.drawEllipse(c, r - edgeWidth / 2, r - edgeWidth / 2);
   if (state == 3) { // the rim fades after the pointer has gone
-    p.setPen(QPen(withAlpha(colour::gold, 90), big ? 1.4 : 1.0));
-    p.drawEllipse(c, r + (big ? 1.4 : 0.9), r + (big ? 1.4 : 0.9));
+    const double pen = big ? 1.4 : 1.0;
+    const double halo = std::min(r + (big ? 1.4 : 0.9), look.glow - 0.5 - pen / 2);
+    p.setPen(QPen(withAlpha(colour::gold, 90), pen));
+    p.drawEllipse(c, halo, halo);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <gif_lib.h>
 #include <memory>
 #include <stdexcept>
@@ -184,8 +183,10 @@ QByteArray icoFile(const QList<QImage> &images) {
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+  // No flush to disk per file: a build that breaks off simply draws the skin again.
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+      !file.flush())
     throw std::runtime_error(("cannot write " + path).toStdString());
 }
 

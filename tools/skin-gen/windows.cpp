@@ -32,8 +32,10 @@ QImage darkWindow(QSize size, int scale, void (*decorate)(QPainter &)) {
     const double h = size.height();
     QLinearGradient rim(0, 0, 0, h);
     rim.setColorAt(0, QColor(132, 130, 126));
-    rim.setColorAt(30 / h, QColor(92, 91, 90));
-    rim.setColorAt((h - 26) / h, QColor(92, 91, 90));
+    if (h > 60) {
+      rim.setColorAt(30 / h, QColor(92, 91, 90));
+      rim.setColorAt((h - 26) / h, QColor(92, 91, 90));
+    }
     rim.setColorAt(1, QColor(70, 69, 70));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QBrush(rim), 2.0));
