@@ -293,7 +293,7 @@ TEST(SkinArt, ButtonFramesSitSeamlesslyOnTheirBackground) {
     }
 }
 
-TEST(SkinArt, TimeDigitsSitOnTheDisplay) {
+TEST(SkinArt, TimeDigitsAndTextSitOnThePlainDisplay) {
   for (int scale : {1, 2}) {
     const QImage face = load(resource(scale == 1 ? "s_main1.bmp" : "s_main1@2x.bmp"));
     const QPoint at(176 * scale, 70 * scale);
@@ -311,6 +311,13 @@ TEST(SkinArt, TimeDigitsSitOnTheDisplay) {
     }
     const QImage colon = load(resource(scale == 1 ? "colon.gif" : "colon@2x.gif"));
     EXPECT_EQ(colon, face.copy(QRect(QPoint(211, 70) * scale, colon.size())));
+
+    // The state label and the caption are drawn over plain display background.
+    const QRgb display = digits.first().pixel(0, 0);
+    for (QRect area : {QRect(266, 62, 74, 34), QRect(167, 100, 173, 18)})
+      for (int y = area.top() * scale; y < (area.bottom() + 1) * scale; ++y)
+        for (int x = area.left() * scale; x < (area.right() + 1) * scale; ++x)
+          ASSERT_EQ(face.pixel(x, y), display) << x << "," << y;
   }
 }
 

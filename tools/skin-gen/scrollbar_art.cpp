@@ -57,10 +57,11 @@ void paintTrackLine(QPainter &p, double height) {
 }
 
 QImage trackStrip(int scale) {
-  QImage strip = newPicture(QSize(17, 4), scale, kTrack);
+  // Frame 0 normal above frame 1 pressed.
+  QImage strip = newPicture(QSize(kTrackFrame.width(), kTrackFrame.height() * 2), scale, kTrack);
   Painter p(strip, scale);
-  p.fillRect(QRectF(0, 2, 17, 2), kTrackPressed);
-  paintTrackLine(p, 4);
+  p.fillRect(QRectF(QPointF(0, kTrackFrame.height()), kTrackFrame), kTrackPressed);
+  paintTrackLine(p, kTrackFrame.height() * 2);
   return strip;
 }
 
