@@ -3,10 +3,12 @@
 //
 //   skin-gen --skin DIR --resources DIR --icons DIR [--preview FILE] [--sheet FILE] [--scale 1|2]
 
+#include "paint.h"
 #include "preview.h"
 #include "skin_set.h"
 
 #include <QCommandLineParser>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -30,6 +32,11 @@ int main(int argc, char **argv) {
     std::fputs("skin-gen: --skin, --resources and --icons are required\n", stderr);
     return 2;
   }
+  const QFontInfo cjk(skingen::uiFont(12));
+  if (!cjk.exactMatch())
+    std::fprintf(stderr,
+                 "skin-gen: the font %s is missing (scripts/install-deps.sh installs it); captions use %s\n",
+                 qPrintable(skingen::uiFont(12).family()), qPrintable(cjk.family()));
   const skingen::OutputFolders folders{parser.value(skin), parser.value(resources), parser.value(icons)};
   const int set = parser.value(scale) == QLatin1String("2") ? 2 : 1;
   try {
