@@ -122,9 +122,10 @@ void paintDisplay(QPainter &p, int scale) {
   QLinearGradient shade(0, display.top(), 0, display.top() + 3);
   shade.setColorAt(0, QColor(0, 0, 0, 140));
   shade.setColorAt(1, QColor(0, 0, 0, 0));
+  QPainterPath band;
+  band.addRect(QRectF(display.left(), display.top(), display.width(), 3));
   p.setBrush(shade);
-  p.drawPath(
-      displayShape(0).intersected(roundedRect(QRectF(display.left(), display.top(), display.width(), 3), 0)));
+  p.drawPath(displayShape(0).intersected(band));
   // Divider between the time line and the caption.
   p.setPen(QPen(colour::segmentGhost, 1));
   p.drawLine(QPointF(display.left() + 10, caption.top() - 2.5),

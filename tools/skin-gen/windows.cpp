@@ -27,8 +27,8 @@ QImage darkWindow(QSize size, int scale, void (*decorate)(QPainter &)) {
     p.fillRect(QRectF(0, titleHeight - 1, size.width(), 1), QColor(18, 18, 18));
     p.fillRect(QRectF(0, titleHeight, size.width(), 1), QColor(255, 255, 255, 16));
     decorate(p);
-    // A one-pixel lighter rim, brightest along the top.
-    // The middle stays one colour, so the lyrics window's stretching row repeats its neighbours.
+    // A one-pixel lighter rim, brightest along the top; its middle stays one colour, so the lyrics
+    // window's stretching row repeats its neighbours.
     const double h = size.height();
     QLinearGradient rim(0, 0, 0, h);
     rim.setColorAt(0, QColor(132, 130, 126));
@@ -79,10 +79,6 @@ void drawTitle(QPainter &p, const QString &title, double left) {
   p.setFont(uiFont(12));
   shadowedText(p, QRectF(left, 0, 200, titleHeight - 1), Qt::AlignLeft | Qt::AlignVCenter, title,
                colour::text, QColor(0, 0, 0, 180));
-}
-
-void drawCloseBox(QImage &picture, const QImage &strip, int scale) {
-  placeNormalFrame(picture, strip, closeBox, scale);
 }
 
 void drawTabs(QPainter &p) {
@@ -190,7 +186,7 @@ QImage playlistBackground(const QImage &closeStrip, int scale) {
   QPainter p(&picture);
   p.drawImage(layout::image1.topLeft() * scale, skingen::image1(scale));
   p.end();
-  drawCloseBox(picture, closeStrip, scale);
+  placeNormalFrame(picture, closeStrip, closeBox, scale);
   return picture;
 }
 
@@ -199,7 +195,7 @@ QImage lyricsFrame(const QImage &closeStrip, int scale) {
   QPainter p(&picture);
   p.drawImage(QPoint(4, 2) * scale, skingen::image1(scale));
   p.end();
-  drawCloseBox(picture, closeStrip, scale);
+  placeNormalFrame(picture, closeStrip, closeBox, scale);
   return picture;
 }
 
@@ -216,7 +212,7 @@ QImage searchPanel(int scale) {
   static const QString captions[3] = {QStringLiteral("歌名"), QStringLiteral("歌手"),
                                       QStringLiteral("关键字")};
   p.setFont(uiFont(12));
-  p.setPen(QColor(70, 64, 10));
+  p.setPen(colour::olive);
   for (int i = 0; i < 3; ++i)
     p.drawText(QRectF(options[i].x() + 16, options[i].y() - 2, 40, 17), Qt::AlignLeft | Qt::AlignVCenter,
                captions[i]);
