@@ -136,15 +136,17 @@ TEST(PlayListViewDraw, TextColoursAndThePlayIcon) {
   EXPECT_EQ(img.pixel(1 + numW, l.top(2)), rgb(l.view.ItemSelBkColor()));
 }
 
-TEST(PlayListViewDraw, NoIconWhenTheProgramHasNone) {
+TEST(PlayListViewDraw, ThePlayingRowShowsTheProgramsOwnIcon) {
   QMListBox model;
-  PlayListView view(model); // draws the program's own icon: absent in this test program
+  PlayListView view(model); // draws the program's own icon, the green triangle
   view.resize(300, 182);
   view.show();
   model.AddItem(QStringLiteral("a"));
   model.setPlayIndex(0);
-  const QImage img = view.grab().toImage();
-  EXPECT_EQ(img.pixel(1 + 2 + 5, 1 + 3 + 5), rgb(view.ItemBkColor1()));
+  const QColor middle = view.grab().toImage().pixelColor(1 + 2 + 5, 1 + 3 + 6);
+  EXPECT_GT(middle.green(), 100);
+  EXPECT_GT(middle.green(), middle.red() + 40);
+  EXPECT_GT(middle.green(), middle.blue() + 40);
 }
 
 // The longest beginning that leaves room for "...", then "..." right after it.
