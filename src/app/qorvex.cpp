@@ -195,7 +195,7 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   state().list_shown = 1;
 
   // 7. The library folder becomes the current directory.
-  const QString inc = AppFolder() + QStringLiteral("inc/");
+  const QString inc = DataFolder() + QStringLiteral("inc/");
   if (!QDir::setCurrent(inc)) {
     showMessage(this, QStringLiteral("Path not found: ") + QDir::toNativeSeparators(inc),
                 MessageIcon::Critical);
@@ -298,7 +298,7 @@ void qorvex::closeEvent(QCloseEvent *event) {
 }
 
 void qorvex::finalShutdown() {
-  QFile::remove(AppFolder() + QStringLiteral("lrc"));
+  QFile::remove(DataFolder() + QStringLiteral("lrc"));
   for (QTimer *timer : {&gs_timer, &link_->Timer1, &Latency, &core_->times_zt, &core_->Timer2,
                         &core_->tmrNetRadio, &core_->music_next})
     timer->stop();
