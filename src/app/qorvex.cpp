@@ -1,5 +1,6 @@
 #include "app/qorvex.h"
 
+#include "app/desktop/qorvex_mpris.h"
 #include "app/instance/instance_channel.h"
 #include "app/instance/url_protocol.h"
 #include "app/resolve_host.h"
@@ -271,6 +272,9 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
     qint16 cancel = 0;
     Form_LinkExecute(commandLine, cancel, *this);
   }
+
+  // The desktop's media controls (MPRIS), when there is a session bus.
+  QorvexMpris::attach(*this);
   return {true, 0};
 }
 
