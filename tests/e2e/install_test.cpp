@@ -104,9 +104,16 @@ TEST_F(Installed, TheInstalledPlayerKeepsItsUsersDataInTheirOwnFolders) {
     EXPECT_EQ(valid.exitCode, 0) << valid.out.toStdString();
     EXPECT_TRUE(valid.out.isEmpty()) << valid.out.toStdString();
   }
+  for (const QString program : {"lumiqo", "lumiqo-server"}) {
+    const Ran version = run(usr + "bin/" + program, {"--version"}, env);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(program + " ")) << version.out.toStdString();
+  }
   const Ran help = run(usr + "bin/lumiqo-server", {"--help"}, env);
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.contains("import") && help.out.contains("serve")) << help.out.toStdString();
+  for (const char *word : {"import", "serve", "--db", "--listen", "--site-address", "--forum-address",
+                           "--secret", "--token-lifetime", "--threads", "--quiet", "--help", "--version"})
+    EXPECT_TRUE(help.out.contains(word)) << word << " not in\n" << help.out.toStdString();
 
   // Favourites kept beside a program whose folder then became read-only (for root too).
   program = usr + "lib/lumiqo";
