@@ -3,7 +3,6 @@
 #include "app/desktop/mpris_adaptors.h"
 
 #include <QCoreApplication>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
 namespace lumiqo {
