@@ -1,5 +1,6 @@
 #include "app/qorvex.h"
 
+#include "app/desktop/qorvex_mpris.h"
 #include "app/instance/instance_channel.h"
 #include "app/instance/url_protocol.h"
 #include "app/resolve_host.h"
@@ -195,7 +196,7 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   state().list_shown = 1;
 
   // 7. The library folder becomes the current directory.
-  const QString inc = AppFolder() + QStringLiteral("inc/");
+  const QString inc = DataFolder() + QStringLiteral("inc/");
   if (!QDir::setCurrent(inc)) {
     showMessage(this, QStringLiteral("Path not found: ") + QDir::toNativeSeparators(inc),
                 MessageIcon::Critical);
@@ -271,6 +272,9 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
     qint16 cancel = 0;
     Form_LinkExecute(commandLine, cancel, *this);
   }
+
+  // The desktop's media controls (MPRIS), when there is a session bus.
+  QorvexMpris::attach(*this);
   return {true, 0};
 }
 
@@ -298,7 +302,7 @@ void qorvex::closeEvent(QCloseEvent *event) {
 }
 
 void qorvex::finalShutdown() {
-  QFile::remove(AppFolder() + QStringLiteral("lrc"));
+  QFile::remove(DataFolder() + QStringLiteral("lrc"));
   for (QTimer *timer : {&gs_timer, &link_->Timer1, &Latency, &core_->times_zt, &core_->Timer2,
                         &core_->tmrNetRadio, &core_->music_next})
     timer->stop();
