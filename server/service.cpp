@@ -31,6 +31,21 @@ HttpReply fail(int status, const std::string &message) {
   return HttpReply::text(status, message + "\n", "text/plain; charset=utf-8");
 }
 
+// A list as the player reads it: "title,artist,link" records ended by CR LF, in GBK.
+HttpReply listReply(const std::vector<ListRow> &rows) {
+  std::string body;
+  body.reserve(rows.size() * 48);
+  for (const ListRow &row : rows) {
+    body += row.title;
+    body += ',';
+    body += row.artist;
+    body += ',';
+    body += row.link;
+    body += "\r\n";
+  }
+  return HttpReply::text(200, gbk(QString::fromStdString(body)), kTextType);
+}
+
 std::int64_t unixNow() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
@@ -130,7 +145,7 @@ std::optional<SitePage> sitePageAt(std::string_view path, bool forumHost) {
 
 Service::Service(const CatalogueStore &store, ServiceOptions options)
     : store_(store), options_(std::move(options)), token_(options_.secret, options_.tokenLifetimeSeconds),
-      lists_(store_), http_([this](const HttpRequest &request) { return answer(request); }, options_.threads,
+      cache_(store_), http_([this](const HttpRequest &request) { return answer(request); }, options_.threads,
                             options_.limits, options_.accessLog, options_.errorLog) {}
 
 Service::~Service() {
@@ -187,11 +202,11 @@ HttpReply Service::answer(const HttpRequest &request) {
     return fail(405, "method not allowed").header("Allow", "GET, HEAD");
 
   if (const int list = listNumber(path); list >= 0)
-    return lists_.reply(list);
+    return cache_.get(std::string(path), [&] { return listReply(store_.list(list)); });
   if (path == "/soft/mlist_so.asp" || path == "/soft/mlist_soso.asp")
     return search(request);
   if (path == "/soft/01.asp" || path == "/soft/02.asp")
-    return translate(request);
+    return cache_.get("ss=" + request.query("ss"), [&] { return translate(request); });
   if (path == "/getuuauthcode/")
     return authorise(request);
   if (path == "/gecisearch.so")

@@ -5,7 +5,7 @@
 
 #include "catalogue_store.h"
 #include "http_server.h"
-#include "list_replies.h"
+#include "reply_cache.h"
 #include "stream_token.h"
 
 #include <condition_variable>
@@ -67,7 +67,7 @@ private:
   const CatalogueStore &store_;
   ServiceOptions options_;
   StreamToken token_;
-  ListReplies lists_;
+  ReplyCache cache_;
   HttpServer http_;
   mutable std::mutex mutex_;
   std::condition_variable stopRequested_;

@@ -6,6 +6,7 @@
 
 #include "base/gbk.h"
 #include "byte_range.h"
+#include "catalogue/hex_codec.h"
 #include "importer.h"
 #include "sqlite.h"
 
@@ -297,22 +298,31 @@ TEST(ServerFailures, StayInTheServersLogAndTheClientGetsAPlainText) {
   EXPECT_EQ(parseReply(rawExchange(server.port(), "GET /soft/mlist0.asp HTTP/1.1\r\n" + kEnd)).status, 200);
 }
 
-TEST(ListReplies, FollowAnImportWhileServing) {
+TEST(CachedReplies, FollowAnImportWhileServing) {
   QTemporaryDir dir;
   const std::string db =
       makeCatalogue(dir, {QStringLiteral("甲"), QStringLiteral("乙")}, "[start]\n甲.mp3\n乙.mp3\n");
   ASSERT_FALSE(db.empty());
   RunningServer server(db);
-  const auto start = [&] {
-    return titles(parseReply(rawExchange(server.port(), "GET /soft/mlist0.asp HTTP/1.1\r\n" + kEnd)).body);
+  const auto get = [&](const std::string &target) {
+    return parseReply(rawExchange(server.port(), "GET " + target + " HTTP/1.1\r\n" + kEnd)).body;
   };
-  EXPECT_EQ(start(), (std::vector<QString>{QStringLiteral("甲"), QStringLiteral("乙")}));
-  EXPECT_EQ(start(), (std::vector<QString>{QStringLiteral("甲"), QStringLiteral("乙")}));
+  const std::string link = CatalogueStore(db).list(0).at(0).link;
+  const auto lyrics = [&] {
+    return HexDecodeText(QString::fromStdString(get("/soft/01.asp?ss=" + link)).section(',', 1));
+  };
+  for (int twice = 0; twice < 2; ++twice) {
+    EXPECT_EQ(titles(get("/soft/mlist0.asp")),
+              (std::vector<QString>{QStringLiteral("甲"), QStringLiteral("乙")}));
+    EXPECT_EQ(lyrics(), QStringLiteral("[00:00.00]127.0.0.1:8764"));
+  }
 
-  writeFile(dir.path() + QStringLiteral("/music/catalogue.ini"),
-            QStringLiteral("[start]\n乙.mp3\n").toUtf8());
-  importFolder((dir.path() + QStringLiteral("/music")).toStdString(), db);
-  EXPECT_EQ(start(), std::vector<QString>{QStringLiteral("乙")});
+  const QString root = dir.path() + QStringLiteral("/music");
+  writeFile(root + QStringLiteral("/catalogue.ini"), QStringLiteral("[start]\n乙.mp3\n").toUtf8());
+  writeFile(root + QStringLiteral("/甲.lrc"), QStringLiteral("[00:01.00]新词\n").toUtf8());
+  importFolder(root.toStdString(), db);
+  EXPECT_EQ(titles(get("/soft/mlist0.asp")), std::vector<QString>{QStringLiteral("乙")});
+  EXPECT_EQ(lyrics(), QStringLiteral("[00:01.00]新词\r\n"));
 }
 
 } // namespace
