@@ -215,8 +215,8 @@ private:
 // ---- The library's callbacks
 
 struct HttpServer::Callbacks {
-  static void *arrived(void *cls, const char *target, MHD_Connection *) {
-    (void)cls;
+  // The request line has been read: the request's clock starts.
+  static void *arrived(void *, const char *target, MHD_Connection *) {
     auto *exchange = new Exchange;
     const std::string_view raw(target ? target : "");
     exchange->targetBytes = raw.size();
@@ -230,8 +230,6 @@ struct HttpServer::Callbacks {
     if (!*context)
       *context = arrived(cls, url, connection);
     auto &exchange = *static_cast<Exchange *>(*context);
-    exchange.method = method;
-    exchange.path = std::string_view(url).substr(0, kLoggedPathBytes);
     if (exchange.answered || *uploadSize != 0) {
       *uploadSize = 0; // a body nobody reads: after an early reply the library closes the connection
       return MHD_YES;
@@ -240,6 +238,8 @@ struct HttpServer::Callbacks {
     // queued before that leaves the connection to be closed, so only refusals go out early.
     if (!exchange.headerRead) {
       exchange.headerRead = true;
+      exchange.method = method;
+      exchange.path = std::string_view(url).substr(0, kLoggedPathBytes);
       if (Watch *watch = watchOf(connection))
         Watcher::disarm(*watch);
       if (auto refusal = server.refusal(connection, exchange, method, version))
