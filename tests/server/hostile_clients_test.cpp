@@ -321,6 +321,9 @@ TEST(CachedReplies, FollowAnImportWhileServing) {
   writeFile(root + QStringLiteral("/catalogue.ini"), QStringLiteral("[start]\n乙.mp3\n").toUtf8());
   writeFile(root + QStringLiteral("/甲.lrc"), QStringLiteral("[00:01.00]新词\n").toUtf8());
   importFolder(root.toStdString(), db);
+  // The server notices the import within a moment.
+  for (int i = 0; i < 500 && titles(get("/soft/mlist0.asp")).size() != 1; ++i)
+    std::this_thread::sleep_for(10ms);
   EXPECT_EQ(titles(get("/soft/mlist0.asp")), std::vector<QString>{QStringLiteral("乙")});
   EXPECT_EQ(lyrics(), QStringLiteral("[00:01.00]新词\r\n"));
 }
