@@ -42,12 +42,12 @@ ByteRange parseByteRange(std::string_view header, std::uint64_t size) {
   header = trimmed(header);
   if (!startsWithUnit(header))
     return {};
-  const std::string_view spec = trimmed(header.substr(6));
-  const size_t dash = spec.find('-');
-  if (spec.find(',') != std::string_view::npos || dash == std::string_view::npos)
+  const std::string_view set = trimmed(header.substr(6));
+  const size_t dash = set.find('-');
+  if (set.find(',') != std::string_view::npos || dash == std::string_view::npos)
     return {};
-  const std::string_view firstText = trimmed(spec.substr(0, dash));
-  const std::string_view lastText = trimmed(spec.substr(dash + 1));
+  const std::string_view firstText = trimmed(set.substr(0, dash));
+  const std::string_view lastText = trimmed(set.substr(dash + 1));
   std::uint64_t first = 0, last = 0;
   if (firstText.empty()) {
     // The last SUFFIX bytes.

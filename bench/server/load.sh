@@ -10,9 +10,9 @@
 # Defaults: build/bin/lumiqo-server and build/demo-catalogue.db (./run.sh makes it).
 # Installs wrk, nginx and curl when they are missing. Everything listens on 127.0.0.1.
 # LUMIQO_BENCH_SECONDS (default 10) bounds each measuring run, LUMIQO_BENCH_LONG_SECONDS
-# (default 30) the 256-connection run, LUMIQO_BENCH_ROUNDS (default 3) the turns of part 4;
+# (default 30) the 256-connection run, LUMIQO_BENCH_ROUNDS (default 3) the turns of measure 4;
 # LUMIQO_BENCH_SERVER_ARGS adds server arguments;
-# LUMIQO_BENCH_PARTS (default "1 2 3 4") chooses the measurements.
+# LUMIQO_BENCH_MEASURES (default "1 2 3 4") chooses the measures.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 server=${1:-build/bin/lumiqo-server}
@@ -22,8 +22,8 @@ nginx_port=$((port + 1))
 seconds=${LUMIQO_BENCH_SECONDS:-10}
 long_seconds=${LUMIQO_BENCH_LONG_SECONDS:-30}
 rounds=${LUMIQO_BENCH_ROUNDS:-3}
-parts=" ${LUMIQO_BENCH_PARTS:-1 2 3 4} "
-part() { [[ $parts == *" $1 "* ]]; }
+measures=" ${LUMIQO_BENCH_MEASURES:-1 2 3 4} "
+wanted() { [[ $measures == *" $1 "* ]]; }
 scripts/install-deps.sh wrk nginx curl
 [ -f "$db" ] || { echo "load.sh: no catalogue $db"; exit 1; }
 
@@ -94,7 +94,7 @@ stop_clients() { # output-file
 }
 
 # A normal client: one connection, one request after the other.
-if part 1; then
+if wanted 1; then
   echo "== 1. a normal client: list and search latency, alone and beside 1000 idle or slow connections"
   measure "list, alone" 1 "$seconds" "$base$list"
   measure "search, alone" 1 "$seconds" "$base$search"
@@ -104,12 +104,12 @@ if part 1; then
   stop_clients "$work/slow.txt"
 fi
 
-if part 2; then
+if wanted 2; then
   echo "== 2. 256 connections for ${long_seconds} s"
   measure "list, 256 connections" 256 "$long_seconds" "$base$list"
 fi
 
-if part 3; then
+if wanted 3; then
   echo "== 3. a normal client's list latency while the song streams to 100 slow listeners (16 KB/s each)"
   measure "list, alone" 1 "$seconds" "$base$list"
   start_clients "$work/listeners.txt" listen "$port" 100 "$stream" 16000
@@ -117,7 +117,7 @@ if part 3; then
   stop_clients "$work/listeners.txt"
 fi
 
-part 4 || exit 0
+wanted 4 || exit 0
 echo "== 4. throughput with 16 connections, beside nginx serving the same bytes as files"
 mkdir -p "$work/root/soft" "$work/nginx"
 curl -s "$base$list" >"$work/root/soft/mlist0.asp"
