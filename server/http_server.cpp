@@ -49,12 +49,12 @@ MHD_Result countHeader(void *cls, MHD_ValueKind, const char *key, const char *va
 
 } // namespace
 
-std::string logSafe(std::string_view text) {
+std::string logSafe(std::string_view text, bool keepBlanks) {
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7f && byte != '\\') {
+    if ((byte > 0x20 || (keepBlanks && byte == 0x20)) && byte < 0x7f && byte != '\\') {
       out += c;
     } else {
       char escaped[5];
@@ -392,7 +392,7 @@ HttpReply HttpServer::route(const HttpRequest &request) {
   // The reason stays in the server's log; the client learns nothing of its insides.
   if (errorLog_)
     errorLog_("error: " + logSafe(request.method()) + " " +
-              logSafe(request.path().substr(0, kLoggedPathBytes)) + ": " + logSafe(what));
+              logSafe(request.path().substr(0, kLoggedPathBytes)) + ": " + logSafe(what, true));
   return plain(MHD_HTTP_INTERNAL_SERVER_ERROR, "internal error\n");
 }
 

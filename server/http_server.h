@@ -125,8 +125,8 @@ private:
   std::unique_ptr<Watcher> watcher_;
 };
 
-// A client's text made safe for a log line: bytes outside printable ASCII, the blank and the
-// backslash become \xHH, so no line can be split or forged.
-std::string logSafe(std::string_view text);
+// A client's text made safe for a log line: bytes outside printable ASCII, the backslash and
+// (unless keepBlanks) the blank become \xHH, so no line can be split or forged.
+std::string logSafe(std::string_view text, bool keepBlanks = false);
 
 } // namespace lumiqo::server

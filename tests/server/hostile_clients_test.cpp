@@ -289,8 +289,8 @@ TEST(ServerFailures, StayInTheServersLogAndTheClientGetsAPlainText) {
   bool logged = false;
   for (int i = 0; i < 500 && !logged; ++i) {
     for (const std::string &line : server.logLines())
-      logged = logged ||
-               (line.starts_with("error: GET /downlrc.jsp") && line.find("lyric_files") != std::string::npos);
+      logged = logged || (line.starts_with("error: GET /downlrc.jsp: ") &&
+                          line.find("no such table: lyric_files") != std::string::npos);
     std::this_thread::sleep_for(10ms);
   }
   EXPECT_TRUE(logged);
