@@ -9,7 +9,7 @@ packages=(
   cmake g++ pkg-config ninja-build clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libpulse-dev libasound2-dev libcurl4-openssl-dev libsqlite3-dev libcpp-httplib-dev
+  libpulse-dev libasound2-dev libcurl4-openssl-dev libsqlite3-dev libmicrohttpd-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   # run and test: a display, a window manager, a sound server, a CJK font
   xvfb xauth openbox xdotool x11-utils xdg-utils

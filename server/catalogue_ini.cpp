@@ -16,6 +16,23 @@ int sectionList(const QString &name) {
   return -1;
 }
 
+// True when a path names a file below the imported folder: relative, and never climbing
+// above the folder with "..".
+bool staysInside(const QString &path) {
+  if (path.startsWith(QLatin1Char('/')))
+    return false;
+  int depth = 0;
+  for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    if (part == QLatin1String(".."))
+      --depth;
+    else if (part != QLatin1String("."))
+      ++depth;
+    if (depth < 0)
+      return false;
+  }
+  return depth > 0;
+}
+
 } // namespace
 
 const QStringList &chartNames() {
@@ -53,14 +70,25 @@ CatalogueManifest parseCatalogueIni(const QString &text) {
       continue;
     }
     const QStringList fields = line.split(QLatin1Char(','));
+    ManifestEntry entry;
     if (fields.size() == 1) {
-      current->push_back({line, {}, {}});
+      entry = {line, {}, {}};
     } else if (fields.size() == 3 && !fields[0].trimmed().isEmpty() && !fields[2].trimmed().isEmpty()) {
-      current->push_back({fields[2].trimmed(), fields[0].trimmed(), fields[1].trimmed()});
+      entry = {fields[2].trimmed(), fields[0].trimmed(), fields[1].trimmed()};
     } else {
       manifest.warnings
           << QStringLiteral("catalogue.ini:%1: expected a file or title,artist,file").arg(lineNumber);
+      continue;
     }
+    // The stream hosts serve what the lists name: nothing outside the folder may get in.
+    if (!staysInside(entry.path)) {
+      manifest.warnings << QStringLiteral(
+                               "catalogue.ini:%1: %2 is not a file below the imported folder; refused")
+                               .arg(lineNumber)
+                               .arg(entry.path);
+      continue;
+    }
+    current->push_back(entry);
   }
   return manifest;
 }

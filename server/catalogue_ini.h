@@ -8,6 +8,8 @@
 //   标题,歌手,old/gone.mp3    a song described by hand: title, artist, file; listed even
 //                           when the file is missing
 //
+// Files are named relative to the imported folder; a path outside it (absolute, or climbing
+// out with "..") is refused with a warning.
 // The file is UTF-8 or GBK.
 
 #include <QString>

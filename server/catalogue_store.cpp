@@ -121,7 +121,18 @@ private:
   Statement *current_ = nullptr;
 };
 
-CatalogueStore::CatalogueStore(std::string dbPath) : path_(std::move(dbPath)) {
+// A connection of its own: SQLite's data version counts the commits of other connections
+// since this one last asked.
+struct CatalogueStore::VersionProbe {
+  explicit VersionProbe(const std::string &path)
+      : db(path, Database::Mode::ReadOnly), query(db.prepare("PRAGMA data_version")) {}
+  std::mutex mutex;
+  Database db;
+  Statement query;
+};
+
+CatalogueStore::CatalogueStore(std::string dbPath)
+    : path_(std::move(dbPath)), probe_(std::make_unique<VersionProbe>(path_)) {
   // Fails early on a missing file or one without the catalogue's tables.
   Lease lease = borrow();
   lease[kList].bind(1, std::int64_t{0}).step();
@@ -195,6 +206,14 @@ std::optional<LyricsFile> CatalogueStore::lyricsFile(std::int64_t id) const {
   if (!st.step())
     return std::nullopt;
   return LyricsFile{st.text(0), st.text(1), st.text(2), st.text(3)};
+}
+
+std::int64_t CatalogueStore::version() const {
+  std::lock_guard lock(probe_->mutex);
+  probe_->query.step();
+  const std::int64_t version = probe_->query.integer(0);
+  probe_->query.reset(); // ends the read, so the probe never holds a snapshot open
+  return version;
 }
 
 } // namespace lumiqo::server

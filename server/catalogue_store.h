@@ -59,14 +59,19 @@ public:
   std::vector<std::int64_t> findLyrics(const std::string &title, const std::string &artist) const;
   std::optional<LyricsFile> lyricsFile(std::int64_t id) const;
 
+  // Changes whenever the catalogue has been changed (by an import) since the last call.
+  std::int64_t version() const;
+
 private:
   struct Reader;
   class Lease;
+  struct VersionProbe;
   Lease borrow() const;
 
   std::string path_;
   mutable std::mutex mutex_;
   mutable std::vector<std::unique_ptr<Reader>> idle_;
+  std::unique_ptr<VersionProbe> probe_;
 };
 
 // Number of Unicode characters in a UTF-8 text.

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <mutex>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace lumiqo::server;
@@ -38,14 +39,20 @@ import   Builds or updates the catalogue FILE (SQLite) from the music folder DIR
 serve    Answers the player: catalogue lists and link translations (/soft/...),
          stream authorisation (/getuuauthcode/), the stream hosts, the lyrics search
          (/gecisearch.so, /downlrc.jsp) and the maker's pages (/, /qq/, /aboutus/,
-         /bbs/). One access-log line per request goes to standard error.
+         /bbs/). One access-log line per request goes to standard error, and so
+         does what went wrong inside the server (the client gets a plain 500).
+         A request header must arrive within 5 s of the connection (or of the
+         previous reply on a kept-alive one); request lines over 8 KiB, headers
+         over 8 KiB or 100 lines and request bodies are refused.
   --listen HOST:PORT        address to listen on (default 127.0.0.1:8764)
+  --cookie-domain HOST      domain of the authorisation cookies (default: the HOST
+                            of --listen)
   --site-address ADDR       the site address in lyrics texts (default: the listen address;
                             give what the player's LUMIQO_SITE_HOST/LUMIQO_SERVER says)
   --forum-address ADDR      requests with this Host get the forum page at /
   --secret TEXT             key of the stream pins (default: random at every start)
   --token-lifetime SECONDS  how long a tflag/pin pair opens streams (default 21600)
-  --threads N               request threads (default 16)
+  --threads N               request threads (default 4); connections do not hold one
   --quiet                   no access log
 
 help, --help, -h   show this help and exit
@@ -96,7 +103,17 @@ void writeLog(const std::string &line) {
   std::fprintf(stderr, "%s %s\n", stamp, line.c_str());
 }
 
+// Every connection holds a descriptor: take as many as the system allows this process.
+void raiseDescriptorLimit() {
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
+}
+
 int runServe(const std::string &db, const std::string &host, int port, ServiceOptions options) {
+  raiseDescriptorLimit();
   // SIGINT and SIGTERM are taken by a thread of their own, which stops the server.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -137,10 +154,11 @@ int main(int argc, char **argv) {
     return 0;
   }
   const std::string command = args[0];
-  std::string db, folder, host = "127.0.0.1", siteAddress;
+  std::string db, folder, host = "127.0.0.1", siteAddress, cookieDomain;
   int port = 8764;
   ServiceOptions options;
   options.accessLog = writeLog;
+  options.errorLog = writeLog;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string &a = args[i];
     auto value = [&](std::string &out) {
@@ -162,6 +180,11 @@ int main(int argc, char **argv) {
     } else if (command == "serve" && a == "--site-address") {
       if (!value(siteAddress))
         return usage("--site-address needs an address");
+    } else if (command == "serve" && a == "--cookie-domain") {
+      if (!value(cookieDomain) || cookieDomain.empty() ||
+          cookieDomain.find_first_not_of(
+              "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") != std::string::npos)
+        return usage("--cookie-domain needs a host name or address");
     } else if (command == "serve" && a == "--forum-address") {
       if (!value(options.forumAddress))
         return usage("--forum-address needs an address");
@@ -198,6 +221,7 @@ int main(int argc, char **argv) {
     }
     if (command == "serve") {
       options.siteAddress = siteAddress.empty() ? authority(host, port) : siteAddress;
+      options.cookieDomain = cookieDomain.empty() ? host : cookieDomain;
       return runServe(db, host, port, std::move(options));
     }
     return usage("unknown command " + command);

@@ -4,15 +4,14 @@
 // hosts, the lyrics search and the maker's pages. Every text goes out in GBK.
 
 #include "catalogue_store.h"
+#include "http_server.h"
+#include "reply_cache.h"
 #include "stream_token.h"
 
+#include <condition_variable>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <string>
-
-namespace httplib {
-class Server;
-}
 
 namespace lumiqo::server {
 
@@ -22,12 +21,19 @@ struct ServiceOptions {
   // Requests whose Host is this address get the forum's home page at "/" (the forum
   // is also at "/bbs/").
   std::string forumAddress;
+  // The domain of the authorisation cookies: the address the server answers on, as
+  // configured; never what a request's Host header says.
+  std::string cookieDomain = "127.0.0.1";
   // The key of the stream pins; empty draws a random one.
   std::string secret;
   std::int64_t tokenLifetimeSeconds = 6 * 3600;
-  int threads = 16;
+  // Request threads; connections are not bound to them.
+  int threads = 4;
+  HttpLimits limits;
   // One line per request; none when empty.
   std::function<void(const std::string &line)> accessLog;
+  // What went wrong inside the server (the client gets a plain 500); none when empty.
+  std::function<void(const std::string &line)> errorLog;
 };
 
 class Service {
@@ -50,12 +56,23 @@ public:
   std::string siteLine() const;
 
 private:
-  void routes();
+  HttpReply answer(const HttpRequest &request);
+  HttpReply search(const HttpRequest &request) const;
+  HttpReply translate(const HttpRequest &request) const;
+  HttpReply authorise(const HttpRequest &request) const;
+  HttpReply stream(const HttpRequest &request, std::string_view streamPath) const;
+  HttpReply lyricsSearch(const HttpRequest &request) const;
+  HttpReply lyricsDownload(const HttpRequest &request) const;
 
   const CatalogueStore &store_;
   ServiceOptions options_;
   StreamToken token_;
-  std::unique_ptr<httplib::Server> http_;
+  ReplyCache cache_;
+  HttpServer http_;
+  mutable std::mutex mutex_;
+  std::condition_variable stopRequested_;
+  bool running_ = false;
+  bool stopping_ = false;
 };
 
 } // namespace lumiqo::server

@@ -109,6 +109,27 @@ TEST_F(Import, CatalogueIniNamesTheListsInItsOrder) {
   EXPECT_EQ(report.warnings.size(), 4) << report.warnings.join(QLatin1Char('\n')).toStdString();
 }
 
+TEST_F(Import, CatalogueIniNamesNothingOutsideTheFolder) {
+  ASSERT_TRUE(makeAudio(at(QStringLiteral("in.mp3")), QStringLiteral("里"), QStringLiteral("甲")));
+  const QString outside = dir_.path() + QStringLiteral("/outside.mp3");
+  ASSERT_TRUE(makeAudio(outside, QStringLiteral("外"), QStringLiteral("乙")));
+  writeFile(at(QStringLiteral("catalogue.ini")),
+            (QStringLiteral("[start]\nin.mp3\n../outside.mp3\n") + outside +
+             QStringLiteral("\nsub/../../outside.mp3\n偷,贼,../outside.mp3\n偷,贼,/etc/passwd\n"
+                            "sub/../in.mp3\n./in.mp3\n"))
+                .toUtf8());
+  const ImportReport report = run();
+  // Each of the five paths outside is refused with a warning naming its line.
+  EXPECT_EQ(report.warnings.filter(QStringLiteral("refused")).size(), 5)
+      << report.warnings.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(report.warnings.contains(
+      QStringLiteral("catalogue.ini:3: ../outside.mp3 is not a file below the imported folder; refused")));
+  EXPECT_EQ(list(0), (std::vector<std::string>{"里", "里", "里"}));
+  const auto rows = songs();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows.count("in.mp3"));
+}
+
 TEST_F(Import, ImportingAgainKeepsLinksAndPicksUpChanges) {
   ASSERT_TRUE(makeAudio(at(QStringLiteral("keep.mp3")), QStringLiteral("留下"), QStringLiteral("甲")));
   ASSERT_TRUE(makeAudio(at(QStringLiteral("change.mp3")), QStringLiteral("改变"), QStringLiteral("乙")));

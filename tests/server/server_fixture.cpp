@@ -44,6 +44,7 @@ RunningServer::RunningServer(const std::string &dbPath, ServiceOptions options) 
     std::lock_guard lock(logMutex_);
     log_.push_back(line);
   };
+  options.errorLog = options.accessLog;
   service_ = std::make_unique<Service>(store_, std::move(options));
   port_ = service_->bindToAnyPort("127.0.0.1");
   thread_ = std::thread([this] { service_->listen(); });
@@ -65,32 +66,91 @@ std::vector<std::string> RunningServer::logLines() {
 } // namespace lumiqo::server::test
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 namespace lumiqo::server::test {
 
-std::string rawExchange(int port, const std::string &request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0)
-    return {};
+Connection::Connection(int port) {
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd_ < 0)
+    return;
   timeval timeout{5, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = htons(static_cast<uint16_t>(port));
-  std::string reply;
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0 &&
-      ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0)
-      reply.append(buf, static_cast<size_t>(n));
+  if (::connect(fd_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+    ::close(fd_);
+    fd_ = -1;
   }
-  ::close(fd);
+}
+
+Connection::~Connection() {
+  if (fd_ >= 0)
+    ::close(fd_);
+}
+
+bool Connection::send(std::string_view bytes) {
+  return fd_ >= 0 &&
+         ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+std::string Connection::receiveAll() {
+  std::string reply;
+  char buf[4096];
+  ssize_t n;
+  while (fd_ >= 0 && (n = ::recv(fd_, buf, sizeof buf, 0)) > 0)
+    reply.append(buf, static_cast<size_t>(n));
+  return reply;
+}
+
+bool Connection::closedByServer(int ms) {
+  if (fd_ < 0)
+    return true;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, ms) <= 0)
+    return false;
+  char c;
+  const ssize_t n = ::recv(fd_, &c, 1, MSG_DONTWAIT | MSG_PEEK);
+  return n == 0 || (n < 0 && errno != EAGAIN);
+}
+
+std::string rawExchange(int port, const std::string &request) {
+  Connection connection(port);
+  return connection.send(request) ? connection.receiveAll() : std::string();
+}
+
+std::string RawReply::header(const std::string &name) const {
+  for (const auto &[key, value] : headers) {
+    if (QByteArray::fromStdString(key).compare(QByteArray::fromStdString(name), Qt::CaseInsensitive) == 0)
+      return value;
+  }
+  return {};
+}
+
+RawReply parseReply(const std::string &raw) {
+  RawReply reply;
+  const size_t end = raw.find("\r\n\r\n");
+  if (raw.size() < 12 || end == std::string::npos)
+    return reply;
+  reply.status = std::atoi(raw.c_str() + 9);
+  size_t line = raw.find("\r\n") + 2;
+  while (line < end) {
+    const size_t next = raw.find("\r\n", line);
+    const std::string text = raw.substr(line, next - line);
+    const size_t colon = text.find(':');
+    const size_t value = text.find_first_not_of(' ', colon + 1);
+    if (colon != std::string::npos)
+      reply.headers.emplace_back(text.substr(0, colon), value == std::string::npos ? "" : text.substr(value));
+    line = next + 2;
+  }
+  reply.body = raw.substr(end + 4);
   return reply;
 }
 

@@ -12,7 +12,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace lumiqo::server::test {
@@ -49,6 +51,35 @@ namespace lumiqo::server::test {
 // Sends a raw request to 127.0.0.1:port and returns everything the server answers
 // until it closes the connection.
 std::string rawExchange(int port, const std::string &request);
+
+// A client connection to 127.0.0.1:port that sends its request piece by piece.
+class Connection {
+public:
+  explicit Connection(int port);
+  ~Connection();
+  Connection(const Connection &) = delete;
+  Connection &operator=(const Connection &) = delete;
+
+  // False once the server has closed the connection (or it never opened).
+  bool send(std::string_view bytes);
+  // What the server sends until it closes the connection; reading gives up after five
+  // seconds without data.
+  std::string receiveAll();
+  // True when the server has closed the connection; waits at most `ms` for a sign of it.
+  bool closedByServer(int ms);
+
+private:
+  int fd_ = -1;
+};
+
+// A raw reply taken apart: "HTTP/1.1 200 OK" gives 200; header names as sent.
+struct RawReply {
+  int status = 0;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  std::string header(const std::string &name) const; // the first one, "" when missing
+};
+RawReply parseReply(const std::string &raw);
 
 // Percent-encodes every byte outside [A-Za-z0-9-._~].
 std::string percentEncode(const QByteArray &bytes);
