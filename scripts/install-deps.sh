@@ -12,7 +12,7 @@ packages=(
   libpulse-dev libcurl4-openssl-dev libsqlite3-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # run and test: a display, a window manager, a sound server, a CJK font
-  xvfb xauth openbox xdotool xdg-utils
+  xvfb xauth openbox xdotool xdg-utils x11-utils x11-xserver-utils trayer xcompmgr
   pulseaudio pulseaudio-utils
   ffmpeg sox espeak-ng fonts-wqy-microhei
 )
