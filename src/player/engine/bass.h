@@ -1,8 +1,8 @@
 #pragma once
 // The audio engine's operations, as the rest of the program calls them. FFmpeg opens,
-// demuxes, decodes and resamples (to 44100 Hz stereo 16-bit); PulseAudio plays. Device -1
-// is the default PulseAudio sink; device 0 is "no sound", a clocked sink that consumes
-// samples in real time.
+// demuxes, decodes and resamples (to 44100 Hz stereo 16-bit); PulseAudio plays, or ALSA.
+// Device -1 is the sound server's default sink, or ALSA's default device when no server
+// answers; device 0 is "no sound", a clocked sink that consumes samples in real time.
 //
 // Every call comes from the user-interface thread; only sync callbacks run on an engine
 // thread. Handles are 32-bit; 0 means failure or none. Stream handles have the top bit set
@@ -35,8 +35,9 @@ inline constexpr DWORD BASS_ACTIVE_PAUSED = 3;
 
 // High 16 bits are 0x0204.
 DWORD BASS_GetVersion();
-// device -1: default sink; 0: no sound. win is the main window (unused here). 0 when the
-// device cannot be opened, or the engine is already initialised.
+// device -1: the sound server's default sink, else ALSA's default device; 0: no sound. win is
+// the main window (unused here). 0 when the device cannot be opened (for -1: neither), or
+// the engine is already initialised.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid);
 // Stops and releases every stream; no sync runs after it returns.
 BOOL BASS_Free();

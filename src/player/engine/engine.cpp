@@ -3,6 +3,7 @@
 #include "player/engine/bass.h"
 
 #include "base/gbk.h"
+#include "player/engine/alsa_output.h"
 #include "player/engine/audio_format.h"
 #include "player/engine/ffmpeg_raii.h"
 #include "player/engine/null_output.h"
@@ -118,7 +119,10 @@ BOOL BASS_Init(int device, DWORD, DWORD, void *, const void *) {
   if (device == 0) {
     e.output = std::make_shared<lumiqo::engine::NullOutput>();
   } else if (device == -1 || device == 1) {
+    // The sound server when one answers, else ALSA's default device.
     e.output = lumiqo::engine::PulseOutput::connect();
+    if (!e.output)
+      e.output = lumiqo::engine::AlsaOutput::open();
     if (!e.output)
       return 0;
   } else {

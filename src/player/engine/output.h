@@ -1,5 +1,6 @@
 #pragma once
-// Where decoded samples go: the default PulseAudio sink, or the clocked no-sound device.
+// Where decoded samples go: the sound server's default sink, ALSA's default device when no
+// server answers, or the clocked no-sound device.
 // An output makes one sink per stream; a sink pulls from its stream's source.
 
 #include <cstddef>

@@ -1,13 +1,15 @@
 #include "player/engine/audio_fixtures.h"
 
+#include "player/engine/decoder.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -73,6 +75,41 @@ std::string readFile(const std::string &path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::vector<std::int16_t> decodedSamples(const std::string &path) {
+  std::vector<std::int16_t> samples;
+  auto decoder = lumiqo::engine::Decoder::open(path, nullptr);
+  if (!decoder)
+    return samples;
+  std::vector<std::uint8_t> chunk;
+  while (decoder->decode(chunk)) {
+    const std::size_t at = samples.size();
+    samples.resize(at + chunk.size() / 2);
+    std::memcpy(samples.data() + at, chunk.data(), chunk.size() / 2 * 2);
+  }
+  return samples;
+}
+
+ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : name_(name), saved_(qgetenv(name)) {
+  if (value.isNull())
+    qunsetenv(name);
+  else
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (saved_.isNull())
+    qunsetenv(name_);
+  else
+    qputenv(name_, saved_);
+}
+
+void AlsaConfig::use(const std::string &text) {
+  const std::string path = folder() + "/asound.conf";
+  std::ofstream(path) << text;
+  env_.reset();
+  env_.emplace("ALSA_CONFIG_PATH", QByteArray::fromStdString(path));
 }
 
 void Gate::open() {

@@ -4,10 +4,16 @@
 
 #include "support/http_server.h"
 
+#include <QByteArray>
+#include <QTemporaryDir>
+
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace lumiqo::test {
 
@@ -24,6 +30,34 @@ const AudioFile *audioFiles(int *count);
 // The folder holding them; made on first use. Empty when ffmpeg failed.
 std::string audioFolder();
 std::string readFile(const std::string &path);
+
+// The file's samples as the engine's decoder gives them: 44100 Hz, stereo, interleaved.
+std::vector<std::int16_t> decodedSamples(const std::string &path);
+
+// Sets (or, for a null value, unsets) an environment variable for its lifetime.
+class ScopedEnv {
+public:
+  ScopedEnv(const char *name, const QByteArray &value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv &) = delete;
+  ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+  const char *name_;
+  QByteArray saved_;
+};
+
+// ALSA's whole configuration replaced, while this lives, by a file the test writes
+// (ALSA_CONFIG_PATH); the file's folder is the test's to use.
+class AlsaConfig {
+public:
+  std::string folder() const { return dir_.path().toStdString(); }
+  void use(const std::string &text);
+
+private:
+  QTemporaryDir dir_;
+  std::optional<ScopedEnv> env_;
+};
 
 // A gate a server thread waits at until the test opens it.
 class Gate {

@@ -104,19 +104,20 @@ TEST(EngineSetup, VersionDevicesAndEnvironment) {
     setenv("LUMIQO_AUDIO_DEVICE", keep.c_str(), 1);
 }
 
-TEST(EngineSetup, SoundServerThatCannotBeOpened) {
-  const QByteArray saved = qgetenv("PULSE_SERVER");
-  qputenv("PULSE_SERVER", "unix:/nonexistent/lumiqo/native");
-  EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr)) << "no server there";
-  SilentServer silent; // accepts and never answers
-  qputenv("PULSE_SERVER", QByteArray::fromStdString("tcp:" + silent.authority()));
-  auto start = Clock::now();
-  EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
-  EXPECT_LT(secondsSince(start), 60.0) << "the sound server's answer has a time-out";
-  if (saved.isNull())
-    qunsetenv("PULSE_SERVER");
-  else
-    qputenv("PULSE_SERVER", saved);
+TEST(EngineSetup, NeitherSoundServerNorAlsaDevice) {
+  AlsaConfig alsa;
+  alsa.use(""); // no default device
+  {
+    ScopedEnv pulse("PULSE_SERVER", "unix:/nonexistent/lumiqo/native");
+    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr)) << "no server there, no ALSA device";
+  }
+  {
+    SilentServer silent; // accepts and never answers
+    ScopedEnv pulse("PULSE_SERVER", QByteArray::fromStdString("tcp:" + silent.authority()));
+    auto start = Clock::now();
+    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    EXPECT_LT(secondsSince(start), 60.0) << "the sound server's answer has a time-out";
+  }
   EXPECT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)) << "a failed start leaves the engine free";
   BASS_Free();
 }
