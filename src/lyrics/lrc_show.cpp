@@ -109,9 +109,12 @@ void LrcShow::PaintPicture1(const QImage &aPicture, double aX1, double aY1, doub
                             double aX2, double aY2, double aWidth2, double aHeight2) {
   sizeSurface();
   if (!aPicture.isNull()) {
+    // The source is given in the picture's logical pixels; a twice-size picture holds two
+    // of its own pixels to each.
+    const double scale = aPicture.devicePixelRatio() / kTwips;
     QPainter painter(&surface_);
     painter.drawImage(QRectF(aX1 / kTwips, aY1 / kTwips, aWidth1 / kTwips, aHeight1 / kTwips), aPicture,
-                      QRectF(aX2 / kTwips, aY2 / kTwips, aWidth2 / kTwips, aHeight2 / kTwips));
+                      QRectF(aX2 * scale, aY2 * scale, aWidth2 * scale, aHeight2 * scale));
   }
   picture_ = surface_.copy();
   surfaceChanged();

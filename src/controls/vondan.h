@@ -1,0 +1,84 @@
+#pragma once
+// vondan: the skinned push button. One picture, the strip, holds its four looks side by side
+// (0 normal, 1 pointer over it, 2 pressed, 3 pointer has left); the button shows one of them,
+// picked from the mouse, and softens each change between looks 1, 2 and 3 by showing their
+// half-and-half blend for one tick of Timer1 (50 ms) before the new look. The blends are made
+// once per picture. The button reports the mouse to its host through five events; X and Y are
+// in the button's own coordinates in twips.
+
+#include "controls/button_strip.h"
+
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+namespace lumiqo {
+
+class vondan : public QWidget {
+  Q_OBJECT
+public:
+  static constexpr int kBlendMs = 50;
+
+  explicit vondan(QWidget *parent = nullptr);
+
+  QString uPicPath() const { return picPath_; }
+  // Stores the path and loads the strip from it (the twice-size strip on a screen of device
+  // pixel ratio 2 or more), sizes the button to one frame, makes the blends and goes back to
+  // state 0 showing look 0. A picture that cannot be loaded, or whose frames are wider or
+  // higher than kMaxFramePixels, fails the load: false, errorString() says why, and the
+  // button keeps its old picture.
+  bool setUPicPath(const QString &path);
+  QString errorString() const { return error_; }
+
+  // Switches to a state (0..3; others are ignored); a change between two of the states 1..3
+  // shows their blend first.
+  void vondpicy_m(int state);
+  int state() const { return state_; }
+  bool pressed() const { return pressed_; }
+
+  // One frame in pixels (width / 4 and height of the plain strip, rounded halves to even).
+  QSize frameSize() const { return frameSize_; }
+  // The picture on show: a look 0..3, or the blend 10 a + b of looks a and b.
+  int shownPicture() const { return shown_; }
+  // The blend of looks a and b (both in 1..3); null for any other pair.
+  QImage blendImage(int a, int b) const;
+  bool timerActive() const { return Timer1.isActive(); }
+
+signals:
+  void Click();
+  void MouseLeave();
+  void MouseMove(int Button, int Shift, float X, float Y);
+  void MouseUp(int Button, int Shift, float X, float Y);
+  void MouseDown(int Button, int Shift, float X, float Y);
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void leaveEvent(QEvent *event) override;
+
+private:
+  bool inside(QPointF point) const;
+  void pointerLeft();
+  void showPicture(int picture);
+  const QImage &picture(int shown) const;
+  void Timer1_Timer();
+
+  QString picPath_;
+  QString error_;
+  StripFrames frames_;           // the strip cut into its four looks
+  std::array<QImage, 3> blends_; // looks 1 and 2, 1 and 3, 2 and 3 (a blend is symmetric)
+  QSize frameSize_;
+  qint16 state_ = 0;
+  bool pressed_ = false;
+  // The button holds the mouse: the pointer was last seen over it. Only then does a move
+  // outside count as leaving it.
+  bool captured_ = false;
+  int shown_ = 0;
+  QTimer Timer1;
+};
+
+} // namespace lumiqo
