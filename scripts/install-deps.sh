@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libpulse-dev libasound2-dev libcurl4-openssl-dev libsqlite3-dev libcpp-httplib-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   # run and test: a display, a window manager, a sound server, a CJK font
   xvfb xauth openbox xdotool xdg-utils x11-utils x11-xserver-utils trayer xcompmgr
   pulseaudio pulseaudio-utils
