@@ -15,6 +15,9 @@ packages=(
   xvfb xauth openbox xdotool xdg-utils x11-utils x11-xserver-utils trayer xcompmgr
   pulseaudio pulseaudio-utils
   ffmpeg sox espeak-ng fonts-wqy-microhei
+  # the desktop: a private session bus and media-control clients for the MPRIS tests, the
+  # desktop-entry checker, dpkg-shlibdeps for the .deb's dependencies
+  dbus-daemon dbus-bin playerctl desktop-file-utils dpkg-dev
 )
 [ $# -eq 0 ] || packages=("$@")
 

@@ -21,6 +21,7 @@ namespace {
 constexpr const char *kHelp = R"(Usage:
   lumiqo-server import DIR --db FILE
   lumiqo-server serve --db FILE [options]
+  lumiqo-server --help | --version
 
 import   Builds or updates the catalogue FILE (SQLite) from the music folder DIR:
          every MP3 and WMA below it (title, artist and album from the tags, the file
@@ -46,6 +47,9 @@ serve    Answers the player: catalogue lists and link translations (/soft/...),
   --token-lifetime SECONDS  how long a tflag/pin pair opens streams (default 21600)
   --threads N               request threads (default 16)
   --quiet                   no access log
+
+help, --help, -h   show this help and exit
+--version          show the version and exit
 )";
 
 int usage(const std::string &error) {
@@ -127,6 +131,10 @@ int main(int argc, char **argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kHelp;
     return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "--version") {
+    std::cout << "lumiqo-server " LUMIQO_VERSION "\n";
+    return 0;
   }
   const std::string command = args[0];
   std::string db, folder, host = "127.0.0.1", siteAddress;

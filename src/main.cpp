@@ -1,8 +1,12 @@
+#include "app/desktop/command_line.h"
 #include "app/qorvex.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv) {
+  // --help and --version answer before anything else, with or without a display.
+  if (const auto exitCode = lumiqo::answerStandardOption(argc, argv))
+    return *exitCode;
   // Docked windows place themselves, which a Wayland client may not do: use XWayland.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "xcb");

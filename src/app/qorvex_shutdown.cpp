@@ -15,7 +15,7 @@ namespace lumiqo {
 void qorvex::an_close_Click() {
   // The lyrics work file goes first (a missing file is no error); unloading the main window
   // runs the two phases below.
-  QFile::remove(AppFolder() + QStringLiteral("lrc"));
+  QFile::remove(DataFolder() + QStringLiteral("lrc"));
   close();
 }
 
@@ -45,7 +45,7 @@ void qorvex::closeEvent(QCloseEvent *event) {
 }
 
 void qorvex::finalShutdown() {
-  QFile::remove(AppFolder() + QStringLiteral("lrc"));
+  QFile::remove(DataFolder() + QStringLiteral("lrc"));
   for (QTimer *timer : {&gs_timer, &link_->Timer1, &Latency, &core_->times_zt, &core_->Timer2,
                         &core_->tmrNetRadio, &core_->music_next})
     timer->stop();

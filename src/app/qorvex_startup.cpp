@@ -1,6 +1,7 @@
 // Start-up: the main window's load handler.
 #include "app/qorvex.h"
 
+#include "app/desktop/qorvex_mpris.h"
 #include "app/instance/instance_channel.h"
 #include "app/instance/url_protocol.h"
 #include "app/resolve_host.h"
@@ -96,7 +97,7 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   state().list_shown = 1;
 
   // 7. The library folder becomes the current directory.
-  const QString inc = AppFolder() + QStringLiteral("inc/");
+  const QString inc = DataFolder() + QStringLiteral("inc/");
   if (!QDir::setCurrent(inc)) {
     showMessage(this, QStringLiteral("Path not found: ") + QDir::toNativeSeparators(inc),
                 MessageIcon::Critical);
@@ -187,6 +188,9 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
     qint16 cancel = 0;
     Form_LinkExecute(commandLine, cancel, *this);
   }
+
+  // The desktop's media controls (MPRIS), when there is a session bus.
+  QorvexMpris::attach(*this);
   return {true, 0};
 }
 

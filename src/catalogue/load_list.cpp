@@ -22,7 +22,7 @@ QString catalogueAddress(const QString &path) {
 } // namespace
 
 QString FavouritesFilePath() {
-  return AppFolder() + QStringLiteral("inc/mymusiclist.dat");
+  return DataFolder() + kFavouritesFile;
 }
 
 QString ListSource(const QString &code, CatalogueState &state) {

@@ -11,7 +11,7 @@ namespace lumiqo {
 
 class QMListBox;
 
-// The favourites file: the program folder + "inc/mymusiclist.dat".
+// The favourites file: the data folder + "inc/mymusiclist.dat".
 QString FavouritesFilePath();
 
 // The address (or, for "MyMusicList", the file) a list code reads; empty when the code gives

@@ -26,11 +26,11 @@ std::optional<QString> readWithLineEnds(const QString &path) {
 } // namespace
 
 QString LyricsScratchFile() {
-  return AppFolder() + QStringLiteral("lrc");
+  return DataFolder() + QStringLiteral("lrc");
 }
 
 QString SearchScratchFile() {
-  return AppFolder() + QStringLiteral("TEMP");
+  return DataFolder() + QStringLiteral("TEMP");
 }
 
 bool DownFile(const QString &address, const QString &localPath) {

@@ -22,7 +22,7 @@ bool CheckLrc(const QString &path);
 // The search request for a song name: the name travels as percent-encoded GBK bytes.
 QString SearchAddress(const QString &songName);
 
-// The lyrics scratch file ("lrc" in the program folder) and the search scratch file ("TEMP").
+// The lyrics scratch file ("lrc" in the data folder) and the search scratch file ("TEMP").
 QString LyricsScratchFile();
 QString SearchScratchFile();
 

@@ -11,6 +11,7 @@
 #include "player/test_audio.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -135,8 +136,20 @@ TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
   EXPECT_EQ(w.stateText(), kStateWelcome);
 }
 
-TEST_F(MainWindow, MissingLibraryFolderStopsStartUp) {
+// A missing library folder is made; one that cannot be made (a file stands in its place)
+// stops start-up.
+TEST_F(MainWindow, LibraryFolderIsMadeOrStopsStartUp) {
   ASSERT_TRUE(QDir(root.filePath("prog/inc")).removeRecursively());
+  {
+    qorvex w;
+    ASSERT_TRUE(w.Form_Load().run) << messagesText();
+    EXPECT_TRUE(QFileInfo(root.filePath("prog/inc")).isDir());
+  }
+  ASSERT_TRUE(QDir(root.filePath("prog/inc")).removeRecursively());
+  QFile blocker(root.filePath("prog/inc"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  messages.clear();
   qorvex w;
   const auto result = w.Form_Load();
   EXPECT_FALSE(result.run);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -186,6 +187,37 @@ TEST_F(FavouritesTest, InterruptedRewriteLeavesOldOrNewFile) {
   }
   EXPECT_TRUE(QDir(folder_.filePath(QStringLiteral("inc"))).entryList(QDir::Files) ==
               QStringList{QStringLiteral("mymusiclist.dat")});
+}
+
+// An installed program's folder is read-only: the favourites are added, removed and loaded
+// in the user's data folder, and the program folder is left as it was.
+TEST_F(FavouritesTest, ReadOnlyProgramFolderKeepsTheFavouritesInTheUsersDataFolder) {
+  QTemporaryDir data;
+  ASSERT_TRUE(data.isValid());
+  const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+  const QFile::Permissions writable = QFileInfo(folder_.path()).permissions();
+  ASSERT_TRUE(QFile::setPermissions(folder_.path(), writable & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                                 QFile::WriteGroup | QFile::WriteOther)));
+
+  list_.AddItem(QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("a1"));
+  list_.AddItem(QStringLiteral("七里香"), QStringLiteral("周杰伦"), QStringLiteral("a2"));
+  command("ADD", 0);
+  command("ADD", 1);
+  const QString userFile = data.filePath(QStringLiteral("lumiqo/inc/mymusiclist.dat"));
+  EXPECT_EQ(FavouritesFilePath(), userFile);
+  loadFavourites();
+  ASSERT_EQ(list_.ListCount(), 2);
+  command("DELL", 0);
+  EXPECT_EQ(messages_, (QStringList{QStringLiteral("添加成功！"), QStringLiteral("添加成功！"),
+                                    QStringLiteral("删除成功！")}));
+  QFile file(userFile);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), toGbk(QStringLiteral("七里香,周杰伦,a2\r\n\r\n\r\n")));
+  EXPECT_TRUE(QDir(folder_.filePath(QStringLiteral("inc"))).entryList(QDir::Files).isEmpty());
+
+  QFile::setPermissions(folder_.path(), writable);
+  savedDataHome.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", savedDataHome);
 }
 
 } // namespace

@@ -7,14 +7,12 @@
 #include "app/app_fixture.h"
 #include "app/qorvex.h"
 #include "controls/qmlistbox.h"
+#include "e2e/whole_program.h"
 #include "lyrics/lrc_show.h"
 #include "player/state_texts.h"
 #include "player/test_audio.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTcpSocket>
 #include <QTest>
 
 namespace lumiqo {
@@ -22,23 +20,7 @@ namespace {
 
 class RoadOfASong : public test::AppFixture {
 protected:
-  QProcess server;
-
-  void TearDown() override {
-    if (server.state() != QProcess::NotRunning) {
-      server.terminate();
-      if (!server.waitForFinished(10000)) {
-        server.kill();
-        server.waitForFinished(5000);
-      }
-    }
-    AppFixture::TearDown();
-  }
-
-  static bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-  }
+  test::CatalogueServer server;
 };
 
 TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
@@ -46,34 +28,19 @@ TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
   ASSERT_TRUE(QDir().mkpath(music));
   ASSERT_TRUE(test::makeMp3(music + "/Lumiqo Band - First Light.mp3", 2));
   ASSERT_TRUE(test::makeMp3(music + "/Lumiqo Band - Second Wind.mp3", 2));
-  ASSERT_TRUE(writeFile(music + "/Lumiqo Band - First Light.lrc",
-                        "[00:00.00]first line\r\n[00:01.00]second line\r\n"));
-  ASSERT_TRUE(
-      writeFile(music + "/Lumiqo Band - Second Wind.lrc", "[00:00.00]wind one\r\n[00:01.00]wind two\r\n"));
+  ASSERT_TRUE(test::writeFile(music + "/Lumiqo Band - First Light.lrc",
+                              "[00:00.00]first line\r\n[00:01.00]second line\r\n"));
+  ASSERT_TRUE(test::writeFile(music + "/Lumiqo Band - Second Wind.lrc",
+                              "[00:00.00]wind one\r\n[00:01.00]wind two\r\n"));
   // The start list in a fixed order; its last row names a file that does not exist.
-  ASSERT_TRUE(writeFile(music + "/catalogue.ini", "[start]\r\n"
-                                                  "Lumiqo Band - First Light.mp3\r\n"
-                                                  "Lumiqo Band - Second Wind.mp3\r\n"
-                                                  "Gone Song,Lumiqo Band,gone/Gone Song.mp3\r\n"));
+  ASSERT_TRUE(test::writeFile(music + "/catalogue.ini", "[start]\r\n"
+                                                        "Lumiqo Band - First Light.mp3\r\n"
+                                                        "Lumiqo Band - Second Wind.mp3\r\n"
+                                                        "Gone Song,Lumiqo Band,gone/Gone Song.mp3\r\n"));
 
-  const QString db = root.filePath("catalogue.db");
-  QProcess import;
-  import.start(QStringLiteral(LUMIQO_SERVER_PROGRAM), {"import", music, "--db", db});
-  ASSERT_TRUE(import.waitForFinished(60000));
-  ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
-
-  const int port = test::refusedPort();
-  const QString listen = QStringLiteral("127.0.0.1:%1").arg(port);
-  server.start(QStringLiteral(LUMIQO_SERVER_PROGRAM), {"serve", "--db", db, "--listen", listen});
-  ASSERT_TRUE(server.waitForStarted(10000));
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        QTcpSocket probe;
-        probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-        return probe.waitForConnected(200);
-      },
-      20000));
-  qputenv("LUMIQO_SERVER", listen.toLatin1());
+  const QString served = server.start(music, root.filePath("catalogue.db"));
+  ASSERT_TRUE(served.isEmpty()) << served.toStdString();
+  qputenv("LUMIQO_SERVER", server.listen.toLatin1());
 
   qorvex w;
   ASSERT_TRUE(w.Form_Load().run);
@@ -114,7 +81,7 @@ TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
 
   // The server's access log: authorisation, translation, address lookup, and a stream
   // request it accepted (its pin and tflag were right).
-  const QString log = QString::fromUtf8(server.readAllStandardError());
+  const QString log = server.log();
   for (const char *line : {"GET /getuuauthcode/ 200 ", "GET /soft/01.asp 200 ", "POST /soft/ip.asp 200 "})
     EXPECT_TRUE(log.contains(QLatin1String(line))) << line << " not in\n" << log.toStdString();
   EXPECT_TRUE(QRegularExpression(QStringLiteral("GET /\\S+\\.mp3 20[06] ")).match(log).hasMatch())
