@@ -24,8 +24,16 @@ QString TrayIcon::fitTip(const QString &tip) {
   return fitted;
 }
 
+namespace {
+int forcedTray = -1;
+} // namespace
+
 bool TrayIcon::desktopHasTray() {
-  return QSystemTrayIcon::isSystemTrayAvailable();
+  return forcedTray >= 0 ? forcedTray == 1 : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::setDesktopHasTrayForTesting(int available) {
+  forcedTray = available;
 }
 
 void TrayIcon::TrayAdd(QWidget *, const QString &iconFile, const QString &tip) {

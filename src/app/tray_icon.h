@@ -29,8 +29,10 @@ public:
   bool isShown() const;
   QString tip() const { return tip_; }
 
-  // Whether the desktop offers a notification area now.
+  // Whether the desktop offers a notification area now. Tests decide the answer with 0 or 1;
+  // -1 asks the desktop again.
   static bool desktopHasTray();
+  static void setDesktopHasTrayForTesting(int available);
 
   // The tip as the icon carries it: at most 127 bytes in the system code page.
   static QString fitTip(const QString &tip);
