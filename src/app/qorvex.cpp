@@ -60,6 +60,7 @@ qorvex::~qorvex() {
 frmLrcShow &qorvex::lyricsWindow() {
   if (!lyricsWindow_) {
     lyricsWindow_ = new frmLrcShow(this);
+    lyricsWindow_->setWindowTitle(QStringLiteral("Lumiqo 歌词"));
     connect(lyricsWindow_, &frmLrcShow::closeRequested, this, &qorvex::lrcbu);
   }
   return *lyricsWindow_;
@@ -81,6 +82,7 @@ frmPlayList &qorvex::playListWindow() {
     host.clearListShown = [this] { state().list_shown = 0; };
     playListWindow_ = new frmPlayList(
         catalogue, [this]() -> muen & { return menus(); }, std::move(host), this);
+    playListWindow_->setWindowTitle(QStringLiteral("Lumiqo 播放列表"));
   }
   return *playListWindow_;
 }

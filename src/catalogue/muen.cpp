@@ -32,9 +32,20 @@ constexpr std::array<ArtistTree, 3> kArtistTrees{{
 constexpr std::array<const char *, 8> kCharts{"歌曲排行",       "新歌推荐", "经典老歌", "疯狂DJ",
                                               "一人一首成名曲", "电影金曲", "电视金曲", "情歌对唱"};
 
+// The menus wear the skin's colours: the dark face, light text, the gold accent.
+const QString kMenuStyle = QStringLiteral(
+    "QMenu { background: rgb(41, 40, 41); color: rgb(239, 235, 222); border: 1px solid rgb(92, 86, 66);"
+    " padding: 3px 0px; }"
+    "QMenu::item { padding: 4px 22px 4px 18px; background: transparent; }"
+    "QMenu::item:selected { background: rgb(214, 190, 80); color: rgb(30, 28, 20); }"
+    "QMenu::item:disabled { color: rgb(120, 116, 104); }"
+    "QMenu::separator { height: 1px; background: rgb(78, 74, 62); margin: 3px 8px; }"
+    "QMenu::right-arrow { width: 8px; height: 8px; }");
+
 QMenu *newMenu(QWidget *owner, const char *name, const QString &title) {
   auto *menu = new QMenu(title, owner);
   menu->setObjectName(QString::fromLatin1(name));
+  menu->setStyleSheet(kMenuStyle);
   return menu;
 }
 
@@ -99,6 +110,7 @@ void muen::buildListMenu() {
     for (const ArtistLetter &letter : artists->letters) {
       QMenu *letterMenu = new QMenu(letter.letter + QString::fromUtf8(tree.letterSuffix), group);
       letterMenu->setObjectName(QString::fromLatin1(tree.letterArray));
+      letterMenu->setStyleSheet(kMenuStyle);
       letterMenu->setProperty("index", ++letterIndex);
       group->addMenu(letterMenu);
       int artistIndex = 0;
