@@ -26,10 +26,16 @@ qorvex::qorvex(QWidget *parent)
   buildControls();
 
   gs_timer.setInterval(50);
-  gs_timer.start();
   Latency.setInterval(1000);
   Latency.start(); // enabled as designed; start-up switches it off
-  connect(&gs_timer, &QTimer::timeout, gd_show, &CaptionBox::gs_timer_Timer);
+  // A caption that stands still needs one tick to be printed where it stands; the clock stops
+  // after that tick, and a new caption starts it again.
+  connect(&gs_timer, &QTimer::timeout, this, [this] {
+    gd_show->gs_timer_Timer();
+    if (!gd_show->moves())
+      gs_timer.stop();
+  });
+  connect(gd_show, &CaptionBox::captionChanged, this, &qorvex::updateCaptionClock);
 
   m_list = playListWindow().m_list;
   LrcShow1 = lyricsWindow().LrcShow1;
@@ -96,6 +102,27 @@ muen &qorvex::menus() {
     menus_->setWindowFlag(Qt::Window); // a hidden window of its own, never shown
   }
   return *menus_;
+}
+
+void qorvex::updateCaptionClock() {
+  // A window that is away shows nothing: no ticks then.
+  const bool away = close_state == 1 || isMinimized() || (close_state == 2 && !isVisible());
+  if (!away) {
+    if (!gs_timer.isActive())
+      gs_timer.start();
+  } else {
+    gs_timer.stop();
+  }
+}
+
+void qorvex::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  updateCaptionClock();
+}
+
+void qorvex::hideEvent(QHideEvent *event) {
+  QWidget::hideEvent(event);
+  updateCaptionClock();
 }
 
 void qorvex::switchLyricsClock(bool on) {

@@ -14,6 +14,7 @@
 #include "app/instance/link_execute.h"
 #include "app/link_area.h"
 #include "app/skin_image.h"
+#include "app/state_label.h"
 #include "catalogue/catalogue_state.h"
 #include "catalogue/link_resolution.h"
 #include "controls/danru.h"
@@ -79,7 +80,7 @@ public:
 
   // Controls.
   SkinImage *s_main1;
-  QLabel *play_zt;
+  StateLabel *play_zt;
   QLineEdit *timeslisttext;
   std::array<SkinImage *, 5> timelist{};
   vondan *an_play;
@@ -196,6 +197,8 @@ signals:
 protected:
   void closeEvent(QCloseEvent *event) override;
   void changeEvent(QEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
 
 private:
   void buildControls();
@@ -209,6 +212,9 @@ private:
   void s_main1_MouseMove(Qt::MouseButtons buttons, double x, double y);
   void s_main1_MouseUp(Qt::MouseButton button, double x, double y);
   void applyColourKey();
+  // The caption clock runs only while the caption moves and the window is on the screen.
+  void updateCaptionClock();
+  void refreshCaptionBackdrop();
   // The controls `wear` walks, in the window's order, with their type names.
   struct NamedControl {
     QWidget *control;

@@ -86,10 +86,9 @@ void qorvex::buildControls() {
   }
   timelist[2]->load(QStringLiteral(":/res/colon.gif"));
 
-  play_zt = new QLabel(this);
+  play_zt = new StateLabel(this);
   named(play_zt, "play_zt", "Label");
   styleText(play_zt);
-  play_zt->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   placeTwips(play_zt, 3990, 930, 1110, 510);
 
   timeslisttext = new QLineEdit(this);
@@ -124,6 +123,19 @@ void qorvex::sizeAroundFace() {
   const int height = face.height() * kTwipsPerPixel + 60;
   setFixedSize(twipsToPixels(width), twipsToPixels(height));
   applyColourKey();
+  refreshCaptionBackdrop();
+}
+
+void qorvex::refreshCaptionBackdrop() {
+  // The caption box paints the face under it itself, so its ticks never repaint the face.
+  const QImage &face = s_main1->picture();
+  if (face.isNull())
+    return;
+  const qreal ratio = face.devicePixelRatio();
+  const QRect box = gd_show->geometry().translated(-s_main1->pos());
+  QImage backdrop = face.copy(QRect(box.topLeft() * ratio, box.size() * ratio));
+  backdrop.setDevicePixelRatio(ratio);
+  gd_show->setBackdrop(backdrop);
 }
 
 void qorvex::applyColourKey() {
@@ -221,6 +233,7 @@ void qorvex::wear(const QString &path) {
   }
   if (!s_main1->picture().isNull())
     applyColourKey();
+  refreshCaptionBackdrop();
 }
 
 } // namespace lumiqo

@@ -130,6 +130,8 @@ void qorvex::vond_tp_DoubleClick() {
 
 void qorvex::changeEvent(QEvent *event) {
   QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange)
+    updateCaptionClock();
   // Back from the task bar (where minimise puts the player on a desktop without a tray): the
   // same restore as the tray icon's double click.
   if (event->type() == QEvent::WindowStateChange && minimisedToTaskBar_ &&
