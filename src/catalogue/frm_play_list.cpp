@@ -44,6 +44,7 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
     // is its frame).
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), state_(state), menus_(std::move(menus)),
       host_(std::move(host)), loop_(WindowDragLoop::of(this)) {
+  ensureSkinResources();
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
   setWindowTitle(QStringLiteral("播放列表"));
   s_list1_ = background.isNull() ? resourceBackground(devicePixelRatioF()) : background;

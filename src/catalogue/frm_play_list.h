@@ -67,7 +67,7 @@ public:
   // device pixel ratio of 2 or more.
   static QImage resourceBackground(qreal ratio);
   // The click areas' hand pointer: 32 x 32 with its hot spot at (6, 0), drawn at twice the
-  // size for a device pixel ratio of 2 or more.
+  // size (hot spot (12, 0) of that picture) for a device pixel ratio of 2 or more.
   static QCursor handCursor(qreal ratio);
 
   CatalogueState &catalogue() { return state_; }

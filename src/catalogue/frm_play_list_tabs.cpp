@@ -53,8 +53,10 @@ QCursor frmPlayList::handCursor(qreal ratio) {
   const QImage hand = loadSkinImage(QStringLiteral(":/res/hand.png"), ratio);
   if (hand.isNull())
     return QCursor(Qt::PointingHandCursor);
-  // The hot spot is given in the picture's logical pixels, whichever set it comes from.
-  return QCursor(QPixmap::fromImage(hand), 6, 0);
+  // The X server takes the hot spot in the picture's own pixels (Qt passes it on unscaled):
+  // (6, 0) in the plain picture, (12, 0) in the twice-size one.
+  const int scale = qRound(hand.devicePixelRatio());
+  return QCursor(QPixmap::fromImage(hand), 6 * scale, 0);
 }
 
 void frmPlayList::createTabs() {

@@ -93,6 +93,33 @@ protected:
     w.an_close_list->setGeometry(282, 7, 13, 13);
   }
 
+  // Fills the list with `rows` rows and lets the view lay itself out.
+  void fill(int rows) {
+    for (int i = 0; i < rows; ++i)
+      window_->m_list->AddItem(QStringLiteral("歌%1").arg(i), QStringLiteral("人"),
+                               QStringLiteral("l%1").arg(i), QStringLiteral("03:00"));
+    QApplication::processEvents();
+  }
+
+  // Where the painted column headings are divided (a dark line with a light one right of it)
+  // must be where the list's columns meet: number | title, title | artist, artist | time.
+  void expectHeadingsOverTheColumns() const {
+    PlayListView &v = *window_->m_listView;
+    ASSERT_FALSE(v.ucBar().isHidden());
+    const int left = window_->f_list2->x() + v.x();
+    const int W = v.rowsArea().width();
+    const QImage &picture = window_->s_list1();
+    const int ratio = qRound(picture.devicePixelRatio());
+    const auto grey = [&](int x) { return qGray(picture.pixel(x * ratio, 61 * ratio)); };
+    for (const int x :
+         {left + v.inset() + v.numberColumnWidth(), left + W - v.timeColumnWidth() - v.artistColumnWidth(),
+          left + W - v.timeColumnWidth()}) {
+      EXPECT_LT(grey(x) + 10, grey(x - 2)) << x;
+      EXPECT_LT(grey(x) + 10, grey(x + 1)) << x;
+      EXPECT_LT(grey(x) + 10, grey(x + 3)) << x;
+    }
+  }
+
   muen &menus() {
     if (!menus_)
       menus_ = std::make_unique<muen>(*window_->m_list, state_, MenuHost{});

@@ -260,6 +260,11 @@ TEST_F(PlayListWindow, TheListLooksAsThePlaylistsListDoes) {
     EXPECT_TRUE(window_->sizeGrip(i)->isHidden()) << i;
 }
 
+TEST_F(PlayListWindow, TheListsColumnsLieUnderThePaintedHeadings) {
+  fill(120);
+  expectHeadingsOverTheColumns();
+}
+
 struct RecordingHook : WindowDragHook {
   void dragEntered(QWidget *, int hitCode, QPoint) override { started.push_back(hitCode); }
   Step dragStep(QWidget *, int, const QRect &proposed, QPoint) override { return {proposed, {}}; }
