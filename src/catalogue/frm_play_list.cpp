@@ -146,17 +146,15 @@ bool frmPlayList::eventFilter(QObject *watched, QEvent *event) {
     event->accept();
     return true;
   }
-  if (watched != Image2)
+  if (watched != Image2 || !(press || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease))
     return QWidget::eventFilter(watched, event);
   const auto *mouse = static_cast<QMouseEvent *>(event);
   if (press)
     Image2_MouseDown(mouse->button(), mouse->globalPosition().toPoint());
   else if (type == QEvent::MouseMove)
     Image2_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
-  else if (type == QEvent::MouseButtonRelease)
-    Image2_MouseUp(mouse->button());
   else
-    return QWidget::eventFilter(watched, event);
+    Image2_MouseUp(mouse->button());
   return true;
 }
 

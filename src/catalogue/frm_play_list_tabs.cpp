@@ -73,9 +73,9 @@ void frmPlayList::createTabs() {
   connect(MO, &ClickArea::Click, this, &frmPlayList::MO_Click);
   connect(myfavorites, &ClickArea::Click, this, &frmPlayList::myfavorites_Click);
   for (int i = 0; i < 2; ++i) {
-    an_serach_music[static_cast<std::size_t>(i)]->setCursor(hand);
-    connect(an_serach_music[static_cast<std::size_t>(i)], &ClickArea::Click, this,
-            [this, i] { an_serach_music_Click(i); });
+    ClickArea *area = an_serach_music[static_cast<std::size_t>(i)];
+    area->setCursor(hand);
+    connect(area, &ClickArea::Click, this, [this, i] { an_serach_music_Click(i); });
   }
 }
 
@@ -105,6 +105,8 @@ void frmPlayList::createSearchPanel() {
   s_music_name->setFont(m_listView->font());
   s_music_name->setGeometry(145, 10, 105, 17);
   s_music_name->setText(firstArtist());
+  // The Enter key searches as the button does.
+  connect(s_music_name, &QLineEdit::returnPressed, this, &frmPlayList::an_serach_go_Click);
 
   an_serach_go = new ClickArea(f_serach_music);
   an_serach_go->setGeometry(twipsRect(3830, 150, 420, 240));
