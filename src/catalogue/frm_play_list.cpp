@@ -46,7 +46,6 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
       host_(std::move(host)), loop_(WindowDragLoop::of(this)) {
   ensureSkinResources();
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
-  setWindowTitle(QStringLiteral("播放列表"));
   s_list1_ = background.isNull() ? resourceBackground(devicePixelRatioF()) : background;
   if (s_list1_.isNull()) {
     qWarning("playlist window: no background picture, drawing a plain one");
@@ -55,7 +54,7 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
   }
 
   // Stacking, lowest first: the title bar and its decoration, the grips, the list, the tab
-  // areas, the close box.
+  // areas, the search panel, the close box.
   Image2 = new QWidget(this);
   Image2->installEventFilter(this);
   Image1 = new QLabel(this);

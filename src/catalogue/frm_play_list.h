@@ -6,7 +6,7 @@
 // caption, the song to resolve, the timers, its own fade) goes through its host.
 //
 // The main window's start-up places `m_listView` and `f_list2`, lays out the search panel
-// (`f_serach_music`, a child of `f_list2`, centred in it), colours `f_list2` and skins
+// (`f_serach_music`, centred over `f_list2`), colours `f_list2` and skins
 // `an_close_list`; the window does the rest itself.
 
 #include "base/colour.h"
@@ -75,7 +75,7 @@ public:
   QMListBox *m_list;                            // the play queue
   PlayListView *m_listView;                     // the control that shows it
   QFrame *f_list2;                              // the frame around the list
-  QFrame *f_serach_music;                       // the search panel, a child of f_list2; hidden at first
+  QFrame *f_serach_music;                       // the search panel, over f_list2; hidden at first
   QLabel *pic_serach_bg;                        // its background, sized to its picture
   std::array<QRadioButton *, 3> music_type{};   // title, artist, keyword
   QLineEdit *s_music_name;                      // the search text

@@ -80,7 +80,7 @@ void frmPlayList::createTabs() {
 }
 
 void frmPlayList::createSearchPanel() {
-  f_serach_music = new QFrame(f_list2);
+  f_serach_music = new QFrame(this); // above the list's frame
   f_serach_music->hide();
   pic_serach_bg = new QLabel(f_serach_music);
   pic_serach_bg->installEventFilter(this);

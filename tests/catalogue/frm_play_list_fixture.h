@@ -78,8 +78,8 @@ protected:
     w.f_list2->setGeometry(10, 72, 286, 271);
     const QSize panel = w.pic_serach_bg->size();
     w.f_serach_music->hide();
-    w.f_serach_music->setGeometry((286 - panel.width()) / 2, (271 - panel.height()) / 2, panel.width(),
-                                  panel.height());
+    w.f_serach_music->setGeometry(10 + (286 - panel.width()) / 2, 72 + (271 - panel.height()) / 2,
+                                  panel.width(), panel.height());
     const int lefts[3] = {5, 48, 90};
     for (int i = 0; i < 3; ++i)
       w.music_type[static_cast<std::size_t>(i)]->move(lefts[i], 11);
