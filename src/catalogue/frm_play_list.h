@@ -11,6 +11,7 @@
 
 #include "base/colour.h"
 #include "catalogue/catalogue_state.h"
+#include "controls/play_list_view.h"
 #include "controls/skin_frame.h"
 #include "controls/window_drag_loop.h"
 
@@ -30,7 +31,6 @@ class QRadioButton;
 namespace lumiqo {
 
 class ClickArea;
-class PlayListView;
 class QMListBox;
 class muen;
 class vondan;
