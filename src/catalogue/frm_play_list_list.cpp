@@ -36,6 +36,8 @@ void frmPlayList::createList() {
   m_listView->setItemPlyTextColor(RGB(83, 183, 18));
   m_listView->setItemErrTextColor(RGB(255, 0, 0));
   m_listView->setBorder(true);
+  // The column headings are painted for a list with its scroll bar.
+  m_listView->setKeepScrollBarRoom(true);
   m_listView->setBorderColor(RGB(0, 64, 0));
   m_listView->setBorderWidth(1);
   m_listView->setItemHeight(18);

@@ -74,16 +74,17 @@ fi
 
 # --- the player --------------------------------------------------------------------------
 started=$(date +%s%N)
-env XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
+env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
   LUMIQO_SERVER="127.0.0.1:$port" LUMIQO_AUDIO_DEVICE="$device" QT_QPA_PLATFORM=xcb \
-  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 -u DBUS_SESSION_BUS_ADDRESS \
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 \
   "$player" >"$work/player.log" 2>&1 &
 player_pid=$!
 
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window "$1")" ]; }
 declare -A id
 for name in "Lumiqo" "Lumiqo 歌词" "Lumiqo 播放列表"; do
-  wait_for 20 test -n "$(window "$name")" || { echo "FAIL: window '$name' never appeared"; cat "$work/player.log"; exit 1; }
+  wait_for 20 has_window "$name" || { echo "FAIL: window '$name' never appeared"; cat "$work/player.log"; exit 1; }
   id[$name]=$(window "$name")
 done
 echo "figure: launch to three windows mapped: $((($(date +%s%N) - started) / 1000000)) ms (polled)"
