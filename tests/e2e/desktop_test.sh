@@ -53,7 +53,7 @@ wait_for() {
 song() { # file title artist frequency
   ffmpeg -loglevel error -f lavfi -i "sine=frequency=$4:duration=30" -ac 2 -ar 44100 -b:a 128k \
     -metadata title="$2" -metadata artist="$3" "$work/music/$1.mp3" || return 1
-  printf '[00:00.00]%s\r\n[00:02.00]第一句\r\n[00:04.00]第二句\r\n' "$2" >"$work/music/$1.lrc"
+  printf '[00:00.00]%s\r\n[00:02.00]第一句\r\n[00:04.00]第二句\r\n[00:29.00]\r\n' "$2" >"$work/music/$1.lrc"
 }
 song a "晨光" "测试乐队" 440 && song b "晚风" "测试乐队" 550 && song c "星河" "另一位歌手" 660 ||
   { echo "FAIL: could not make the test songs"; exit 1; }
