@@ -7,12 +7,12 @@ set -euo pipefail
 packages=(
   # build
   cmake g++ pkg-config ninja-build clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libpulse-dev libasound2-dev libcurl4-openssl-dev libsqlite3-dev libmicrohttpd-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   # run and test: a display, a window manager, a sound server, a CJK font
-  xvfb xauth openbox xdotool x11-utils xdg-utils
+  xvfb xauth openbox xdotool xdg-utils x11-utils x11-xserver-utils trayer xcompmgr
   pulseaudio pulseaudio-utils
   ffmpeg sox espeak-ng fonts-wqy-microhei
   # the desktop: a private session bus and media-control clients for the MPRIS tests, the

@@ -1,12 +1,23 @@
 # Sourced by scripts that need an X display of their own: starts Xvfb (1280x800) with openbox
 # and exports DISPLAY. The display number is LUMIQO_E2E_DISPLAY (":97") when set, else the
 # first free one, as Xvfb picks it.
-#   start_virtual_display || exit 77   # 1 when Xvfb, openbox or xdotool is missing
+#   start_virtual_display [--tray] [--compositor] || exit 77   # 1 when a tool is missing
 #   stop_virtual_display               # stops only what start_virtual_display started
+# --tray adds a notification area (trayer, an XEmbed tray at the bottom right), --compositor a
+# compositing manager (xcompmgr), so that window opacity shows.
 
 start_virtual_display() {
-  local tool
-  for tool in Xvfb openbox xdotool xwininfo xprop; do
+  local tool tray=0 compositor=0 arg
+  for arg in "$@"; do
+    case $arg in
+      --tray) tray=1 ;;
+      --compositor) compositor=1 ;;
+    esac
+  done
+  local tools=(Xvfb openbox xdotool xwininfo xprop)
+  [ "$tray" = 1 ] && tools+=(trayer)
+  [ "$compositor" = 1 ] && tools+=(xcompmgr)
+  for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null 2>&1 || { echo "virtual-display: $tool is missing" >&2; return 1; }
   done
   LUMIQO_VD_DIR=$(mktemp -d /tmp/lumiqo-display.XXXXXX) || return 1
@@ -30,19 +41,51 @@ start_virtual_display() {
   openbox --sm-disable >"$LUMIQO_VD_DIR/openbox.log" 2>&1 &
   LUMIQO_VD_WM=$!
   # The window manager is up once it names itself on the root window.
+  local wm=0
   for _ in $(seq 200); do
-    [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
+    [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && { wm=1; break; }
     sleep 0.05
   done
-  echo "virtual-display: openbox did not start" >&2
-  stop_virtual_display
+  [ "$wm" = 1 ] || { echo "virtual-display: openbox did not start" >&2; stop_virtual_display; return 1; }
+  if [ "$tray" = 1 ]; then
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
+      --transparent false >"$LUMIQO_VD_DIR/trayer.log" 2>&1 &
+    LUMIQO_VD_TRAY=$!
+    virtual_display_wait_for_selection _NET_SYSTEM_TRAY_S0 || { stop_virtual_display; return 1; }
+  fi
+  if [ "$compositor" = 1 ]; then
+    xcompmgr -n >"$LUMIQO_VD_DIR/xcompmgr.log" 2>&1 &
+    LUMIQO_VD_COMPOSITOR=$!
+    virtual_display_wait_for_selection _NET_WM_CM_S0 || { stop_virtual_display; return 1; }
+  fi
+  return 0
+}
+
+# Waits until some client owns an X selection (the tray's or the compositor's).
+virtual_display_wait_for_selection() {
+  for _ in $(seq 200); do
+    python3 - "$1" <<'PY' 2>/dev/null && return 0
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+d = x.XOpenDisplay(None)
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+sys.exit(0 if d and x.XGetSelectionOwner(d, x.XInternAtom(d, sys.argv[1].encode(), 0)) else 1)
+PY
+    sleep 0.05
+  done
+  echo "virtual-display: nobody took $1" >&2
   return 1
 }
 
 stop_virtual_display() {
+  [ -n "${LUMIQO_VD_COMPOSITOR:-}" ] && kill "$LUMIQO_VD_COMPOSITOR" 2>/dev/null && wait "$LUMIQO_VD_COMPOSITOR" 2>/dev/null
+  [ -n "${LUMIQO_VD_TRAY:-}" ] && kill "$LUMIQO_VD_TRAY" 2>/dev/null && wait "$LUMIQO_VD_TRAY" 2>/dev/null
   [ -n "${LUMIQO_VD_WM:-}" ] && kill "$LUMIQO_VD_WM" 2>/dev/null && wait "$LUMIQO_VD_WM" 2>/dev/null
   [ -n "${LUMIQO_VD_XVFB:-}" ] && kill "$LUMIQO_VD_XVFB" 2>/dev/null && wait "$LUMIQO_VD_XVFB" 2>/dev/null
   [ -n "${LUMIQO_VD_DIR:-}" ] && rm -rf "$LUMIQO_VD_DIR"
-  LUMIQO_VD_WM= LUMIQO_VD_XVFB= LUMIQO_VD_DIR=
+  LUMIQO_VD_WM= LUMIQO_VD_XVFB= LUMIQO_VD_DIR= LUMIQO_VD_TRAY= LUMIQO_VD_COMPOSITOR=
   return 0
 }

@@ -2,8 +2,10 @@
 
 #include "base/twips.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <cmath>
 
 namespace lumiqo {
 
@@ -12,31 +14,77 @@ CaptionBox::CaptionBox(QWidget *parent) : QWidget(parent) {}
 void CaptionBox::setCaption(const QString &text) {
   gd_a_ = text;
   scroll_.gd_i = 0;
-  update();
+  textChanged();
+  emit captionChanged();
 }
 
 void CaptionBox::setTextColour(const QColor &colour) {
   colour_ = colour;
+  textChanged();
+}
+
+void CaptionBox::textChanged() {
+  laidOut_ = false;
+  paintedAt_ = -1;
   update();
+}
+
+void CaptionBox::setBackdrop(const QImage &backdrop) {
+  backdrop_ = backdrop;
+  setAttribute(Qt::WA_OpaquePaintEvent, !backdrop_.isNull());
+  update();
+}
+
+bool CaptionBox::moves() const {
+  layOutText();
+  return textWidth_ > width() * kTwipsPerPixel;
+}
+
+void CaptionBox::changeEvent(QEvent *event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange)
+    textChanged();
+}
+
+void CaptionBox::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  emit captionChanged();
+}
+
+void CaptionBox::layOutText() const {
+  if (laidOut_)
+    return;
+  laidOut_ = true;
+  const QFontMetricsF metrics(font());
+  textWidth_ = metrics.horizontalAdvance(gd_a_) * kTwipsPerPixel;
+  const QString padded = printed();
+  paddedWidth_ = metrics.horizontalAdvance(padded) * kTwipsPerPixel;
+  const qreal ratio = devicePixelRatioF();
+  const QSizeF size(std::ceil(metrics.horizontalAdvance(padded)) + 1, std::ceil(metrics.height()));
+  text_ = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  text_.setDevicePixelRatio(ratio);
+  text_.fill(Qt::transparent);
+  QPainter painter(&text_);
+  painter.setPen(colour_);
+  painter.setFont(font());
+  painter.drawText(QPointF(0, metrics.ascent()), padded);
 }
 
 void CaptionBox::gs_timer_Timer() {
-  const QFontMetricsF metrics(font());
-  const QString printed = QLatin1Char(' ') + gd_a_ + QLatin1Char(' ');
-  printedAt_ =
-      captionTick(scroll_, width() * kTwipsPerPixel, metrics.horizontalAdvance(gd_a_) * kTwipsPerPixel,
-                  metrics.horizontalAdvance(printed) * kTwipsPerPixel, kTwipsPerPixel);
-  update();
+  layOutText();
+  printedAt_ = captionTick(scroll_, width() * kTwipsPerPixel, textWidth_, paddedWidth_, kTwipsPerPixel);
+  if (static_cast<int>(std::lround(printedAt_ / kTwipsPerPixel)) != paintedAt_)
+    update();
 }
 
 void CaptionBox::paintEvent(QPaintEvent *) {
+  layOutText();
   QPainter painter(this);
-  painter.setPen(colour_);
-  painter.setFont(font());
-  const QFontMetricsF metrics(font());
+  if (!backdrop_.isNull())
+    painter.drawImage(rect(), backdrop_);
   // The print position is the top of the text, 50 twips below the box's top.
-  const double y = 50.0 / kTwipsPerPixel + metrics.ascent();
-  painter.drawText(QPointF(printedAt_ / kTwipsPerPixel, y), QLatin1Char(' ') + gd_a_ + QLatin1Char(' '));
+  paintedAt_ = static_cast<int>(std::lround(printedAt_ / kTwipsPerPixel));
+  painter.drawImage(QPointF(paintedAt_, 50.0 / kTwipsPerPixel), text_);
 }
 
 } // namespace lumiqo

@@ -1,24 +1,34 @@
 #pragma once
 // The main player window `qorvex`: the application's root object. It holds the player core
-// (streams, transport, play-list moves, status), the controls those show on, the main
-// window's other timers, start-up (`Form_Load`) and the two-phase shutdown (`Form_Unload`).
+// (streams, transport, play-list moves, status), its skinned controls, the main window's
+// other timers, the three fade controls, the docking group, the tray icon and the menus; it
+// makes the lyrics window and the playlist window. Start-up is `Form_Load`, shutdown the two
+// phases of `Form_Unload`.
+//
+// The class is spread over files by concern: qorvex.cpp (construction, what the player core
+// and the link resolution reach), qorvex_layout.cpp (the skin: sizing, `loadanniu`, `wear`),
+// qorvex_startup.cpp, qorvex_shutdown.cpp and qorvex_window.cpp (tray, minimise and restore,
+// the window toggles, dragging, the link areas).
 
 #include "app/caption_box.h"
 #include "app/instance/link_execute.h"
-#include "app/knob_image.h"
+#include "app/link_area.h"
+#include "app/skin_image.h"
+#include "app/state_label.h"
 #include "catalogue/catalogue_state.h"
 #include "catalogue/link_resolution.h"
+#include "controls/danru.h"
 #include "player/player_core.h"
 #include "player/player_face.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace lumiqo {
 
@@ -27,6 +37,12 @@ class Winsocks;
 class LyricsHandover;
 class QMListBox;
 class LrcShow;
+class vondan;
+class frmLrcShow;
+class frmPlayList;
+class muen;
+class MagneticDock;
+class TrayIcon;
 
 class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost, public LinkResolutionHost {
   Q_OBJECT
@@ -62,46 +78,77 @@ public:
   // The hidden line list the link resolution fills with the lyrics lines.
   QStringList List1;
 
-  // Controls (plain widgets until the skin lays them out).
-  QLabel *play_zt;
+  // Controls.
+  SkinImage *s_main1;
+  StateLabel *play_zt;
   QLineEdit *timeslisttext;
-  std::array<QLabel *, 5> timelist{};
-  QPushButton *an_play;
-  QPushButton *an_pause;
-  QPushButton *an_stop;
-  QPushButton *an_next;
-  QPushButton *an_prev;
-  QPushButton *an_lyric;
-  QPushButton *an_playlist;
-  QPushButton *an_close;
-  QPushButton *an_minimize;
-  KnobImage *an_volume_fill;
-  KnobImage *an_Volume;
-  KnobImage *an_bar_bg;
-  KnobImage *an_bar;
-  QLabel *an_web;
-  QLabel *an_bbs;
+  std::array<SkinImage *, 5> timelist{};
+  vondan *an_play;
+  vondan *an_pause;
+  vondan *an_stop;
+  vondan *an_next;
+  vondan *an_prev;
+  vondan *an_lyric;
+  vondan *an_playlist;
+  vondan *an_close;
+  vondan *an_minimize;
+  SkinImage *an_volume_fill;
+  SkinImage *an_Volume;
+  SkinImage *an_bar_bg;
+  SkinImage *an_bar;
+  LinkArea *an_web;
+  LinkArea *an_bbs;
   CaptionBox *gd_show;
 
   // The socket control of the link resolution.
   Winsocks *Winsock1;
 
-  // The play queue `m_list`.
+  // The fade controls: the main window, the lyrics window, the playlist window.
+  danru danru1;
+  danru danru2;
+  danru danru3;
+
+  // The other windows, made on first reference.
+  frmLrcShow &lyricsWindow();
+  frmPlayList &playListWindow();
+  muen &menus();
+  MagneticDock *oMagneticWnd() const { return oMagneticWnd_; }
+  TrayIcon &tray() { return *tray_; }
+
+  // The play queue `m_list` and the lyrics view `LrcShow1`, on the other windows.
   QMListBox *m_list;
-  // The lyrics view `LrcShow1`, on a plain window of its own until the lyrics window comes.
   LrcShow *LrcShow1;
-  QWidget *lyricsWindow() const { return lyricsWindow_.get(); }
 
   // Knob positions in twips.
   double volumeKnobLeft() const { return volumeLeft_; }
   double seekKnobLeft() const { return seekLeft_; }
 
-  // The knob handlers (the skinned knobs call these unchanged).
+  // The knob handlers.
   void an_Volume_MouseDown(Qt::MouseButton button, double x);
   void an_Volume_MouseMove(Qt::MouseButtons buttons, double x);
   void an_volume_fill_MouseDown(Qt::MouseButton button, double x);
   void an_bar_MouseDown(Qt::MouseButton button, double x);
   void an_bar_MouseMove(Qt::MouseButtons buttons, double x);
+
+  // The skin.
+  void loadanniu();
+  void wear(const QString &path);
+  void SetRect(QWidget &control, const QString &placement);
+
+  // The window's own behaviour.
+  void an_close_Click();
+  void an_minimize_Click();
+  void an_lyric_Click();
+  void an_playlist_Click();
+  void an_web_Click();
+  void an_bbs_Click();
+  void vond_tp_DoubleClick();
+  void ShowTrayMenu();
+  void danru1_FadeStep(int alpha);
+  void FadeIn(danru &fade, QWidget &window);
+  void FadeOut(danru &fade, QWidget &window);
+  // The lyrics window's close button.
+  void lrcbu();
 
   // PlayerFace
   QString stateText() const override;
@@ -149,20 +196,46 @@ signals:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
+  void changeEvent(QEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
 
 private:
   void buildControls();
-  void placeTwips(QWidget *w, double left, double top, double width, double height);
-  void moveTwips(QWidget *w, double left);
+  void connectControls();
+  void sizeAroundFace();
+  void placeWindows();
+  void registerDocking();
   void finalShutdown();
+  void switchLyricsClock(bool on);
+  void s_main1_MouseDown(Qt::MouseButton button, double x, double y);
+  void s_main1_MouseMove(Qt::MouseButtons buttons, double x, double y);
+  void s_main1_MouseUp(Qt::MouseButton button, double x, double y);
+  void applyColourKey();
+  // The caption clock runs only while the caption moves and the window is on the screen.
+  void updateCaptionClock();
+  void refreshCaptionBackdrop();
+  // The controls `wear` walks, in the window's order, with their type names.
+  struct NamedControl {
+    QWidget *control;
+    const char *typeName; // "Image", "PictureBox", "vondan", "Label", "TextBox"
+  };
+  std::vector<NamedControl> controls_;
 
   std::unique_ptr<PlayerCore> core_;
   std::unique_ptr<SingleInstance> instance_;
-  std::unique_ptr<QWidget> lyricsWindow_;
   std::unique_ptr<LinkResolution> link_;
   std::unique_ptr<LyricsHandover> lyrics_;
+  std::unique_ptr<TrayIcon> tray_;
+  // The other windows are children of the main window, which owns them (the two top-level
+  // ones as their owner window).
+  frmLrcShow *lyricsWindow_ = nullptr;
+  frmPlayList *playListWindow_ = nullptr;
+  muen *menus_ = nullptr;
+  MagneticDock *oMagneticWnd_ = nullptr;
   QString stateText_; // what was last written into play_zt, as written
   bool engineUp_ = false;
+  bool minimisedToTaskBar_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;
 };

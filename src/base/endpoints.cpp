@@ -59,4 +59,12 @@ Endpoint endpoint(Role role) {
   return Endpoint{QString::fromLatin1(kDefaultServerHost), kDefaultServerPort};
 }
 
+QString siteAddress(const QString &path) {
+  return endpoint(Role::Site).httpBase() + path;
+}
+
+QString forumAddress() {
+  return endpoint(Role::Forum).httpBase() + QStringLiteral("/bbs/");
+}
+
 } // namespace lumiqo

@@ -38,6 +38,11 @@ inline constexpr std::uint16_t kDefaultServerPort = 8764;
 // Reads the environment on every call, so tests can move a role at run time.
 Endpoint endpoint(Role role);
 
+// The maker's web pages: a page of the site ("/", "/qq/", "/aboutus/"), and the forum's home
+// page (lumiqo-server keeps the forum under /bbs/).
+QString siteAddress(const QString &path);
+QString forumAddress();
+
 // Parses "host" or "host:port" (a port-less value gets port 80); false when malformed.
 bool parseEndpoint(const QString &text, Endpoint &out);
 

@@ -30,8 +30,9 @@ public:
 
   bool running() const { return Timer1.isActive(); }
   std::uint32_t keyColour() const { return color_; }
-  // The value the next tick applies (before clamping).
+  // The value the next tick applies (before clamping), and what each tick adds.
   std::int32_t current() const { return current_; }
+  std::int32_t step() const { return step_; }
 
 signals:
   // The alpha just applied, 0..255.

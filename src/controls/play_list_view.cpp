@@ -145,9 +145,14 @@ void PlayListView::setPlayIcon(const ClsIcon &icon) {
   redrawRow(model_.PlayIndex());
 }
 
+void PlayListView::setKeepScrollBarRoom(bool on) {
+  keepScrollBarRoom_ = on;
+  update();
+}
+
 QRect PlayListView::rowsArea() const {
   const int b = inset();
-  const int bar = ucBar_->isHidden() ? 0 : ucBar_->width();
+  const int bar = ucBar_->isHidden() && !keepScrollBarRoom_ ? 0 : ucBar_->width();
   return QRect(b, b, std::max(0, width() - bar - 2 * b), model_.innerHeight());
 }
 
@@ -245,8 +250,10 @@ void PlayListView::paintEvent(QPaintEvent *event) {
     for (int i = 0; i < b; ++i)
       p.drawRect(i, i, width() - 1 - 2 * i, height() - 1 - 2 * i);
   }
-  p.setClipRect(area);
   const QColor back = toQColor(backColor_);
+  if (keepScrollBarRoom_ && ucBar_->isHidden())
+    p.fillRect(QRect(area.right() + 1, b, ucBar_->width(), height() - 2 * b), back);
+  p.setClipRect(area);
   if (model_.ListCount() == 0) {
     p.fillRect(area, back);
     return;

@@ -62,6 +62,10 @@ public:
   // Draw this icon on the playing row instead of the program's "PLAYICON".
   void setPlayIcon(const ClsIcon &icon);
 
+  // The rows keep the scroll bar's room while the bar is hidden, so their columns stay under
+  // headings painted for the scrolling list (the room shows the back colour).
+  void setKeepScrollBarRoom(bool on);
+
   // Layout, in the control's pixels.
   int inset() const { return Border() ? BorderWidth() : 0; }
   QRect rowsArea() const; // left and top inset, width W, height H
@@ -117,6 +121,7 @@ private:
 
   ClsIcon playIcon_;
   bool ownIcon_ = false;
+  bool keepScrollBarRoom_ = false;
   qreal iconRatio_ = 0;
 
   int wheelRest_ = 0;              // wheel turn not yet a whole notch

@@ -8,7 +8,7 @@
 // Positions and sizes are twips (15 to a pixel), as the layout gives them.
 
 #include "controls/window_drag_loop.h"
-#include "lyrics/skin_frame.h"
+#include "controls/skin_frame.h"
 
 #include <QImage>
 #include <QWidget>

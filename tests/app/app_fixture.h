@@ -24,6 +24,10 @@ protected:
     ASSERT_TRUE(root.isValid());
     for (const char *dir : {"prog/inc", "prog/skin", "run", "data", "config"})
       ASSERT_TRUE(QDir(root.path()).mkpath(dir));
+    // The program's skin, as the build makes it beside the executable.
+    const QDir skin(QStringLiteral(LUMIQO_SKIN_DIR));
+    for (const QString &file : skin.entryList(QDir::Files))
+      ASSERT_TRUE(QFile::copy(skin.filePath(file), root.filePath("prog/skin/" + file)));
     QFile::setPermissions(root.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", root.filePath("run").toLocal8Bit());
     qputenv("XDG_DATA_HOME", root.filePath("data").toLocal8Bit());

@@ -5,6 +5,8 @@
 #include "base/gbk.h"
 #include "base/twips.h"
 #include "controls/qmlistbox.h"
+#include "controls/vondan.h"
+#include "lyrics/frm_lrc_show.h"
 #include "lyrics/lrc_show.h"
 #include "net/winsocks.h"
 #include "player/state_texts.h"
@@ -72,8 +74,8 @@ TEST_F(MainWindow, StartUpState) {
     EXPECT_EQ(e.timer->isActive(), e.active) << e.interval;
   }
   // The lyrics window stands 850 twips above the main window, right-aligned with it.
-  EXPECT_EQ(w.lyricsWindow()->y(), w.y() - twipsToPixels(850));
-  EXPECT_EQ(w.lyricsWindow()->x() + w.lyricsWindow()->width(), w.x() + w.width());
+  EXPECT_EQ(w.lyricsWindow().y(), w.y() - twipsToPixels(850));
+  EXPECT_EQ(w.lyricsWindow().x() + w.lyricsWindow().width(), w.x() + w.width());
   // The time digits' places, in pixels.
   EXPECT_EQ(w.timelist[0]->geometry().topLeft(), QPoint(176, 70));
   EXPECT_EQ(w.timelist[4]->x(), 245);
@@ -90,12 +92,12 @@ TEST_F(MainWindow, OwnCommandLinePlaysItsLinkAndNextWalksTheList) {
 
   w.AddItem("t1", "a1", "L1", "01:00");
   w.AddItem("t2", "a2", "", "01:00");
-  w.an_next->click();
+  emit w.an_next->Click();
   EXPECT_EQ(w.PlayIndex(), 1);
   EXPECT_EQ(w.m_list->ListIndex(), 1);
   EXPECT_EQ(w.state().cur_song, "L1");
   EXPECT_EQ(w.gd_a(), "歌名:t1  歌手:a1");
-  w.an_prev->click();
+  emit w.an_prev->Click();
   EXPECT_EQ(w.PlayIndex(), 0);
   EXPECT_EQ(w.state().cur_song, "L9");
 }
@@ -117,7 +119,7 @@ TEST_F(MainWindow, StartUpLoadsTheFirstListAndNextResolvesItsFirstRow) {
   EXPECT_EQ(w.Title(1), "夜曲");
   EXPECT_EQ(w.PlayIndex(), -1);
   EXPECT_FALSE(w.linkResolution().Timer1.isActive());
-  w.an_next->click();
+  emit w.an_next->Click();
   EXPECT_EQ(w.PlayIndex(), 0);
   EXPECT_EQ(w.state().cur_song, "a/1.mp3");
   EXPECT_EQ(w.gd_a(), "歌名:晴天  歌手:周杰伦");
@@ -271,7 +273,7 @@ TEST_F(MainWindow, CloseWhileHiddenInTheTrayRunsBothPhases) {
   w.close();
   EXPECT_EQ(freed.size(), 1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(AppFolder() + "lrc"); }, 5000));
-  EXPECT_FALSE(w.lyricsWindow()->isVisible());
+  EXPECT_FALSE(w.lyricsWindow().isVisible());
   EXPECT_FALSE(w.gs_timer.isActive());
 }
 

@@ -229,6 +229,19 @@ TEST(PlayListViewScroll, BarShowsOnlyWhenTheRowsOverflow) {
   EXPECT_EQ(l.view.ucBar().Max(), 0);
 }
 
+TEST(PlayListViewScroll, KeptRoomHoldsTheColumnsWhereTheBarWouldBe) {
+  List l(3);
+  l.view.setKeepScrollBarRoom(true);
+  EXPECT_TRUE(l.view.ucBar().isHidden());
+  EXPECT_EQ(l.view.rowsArea().width(), 300 - 17 - 2);
+  const QImage img = l.shot();
+  EXPECT_EQ(img.pixel(300 - 10, 5), rgb(l.view.BackColor())); // the room, in the back colour
+  for (int i = 0; i < 10; ++i)
+    l.model.AddItem(QStringLiteral("row"));
+  EXPECT_FALSE(l.view.ucBar().isHidden());
+  EXPECT_EQ(l.view.rowsArea().width(), 300 - 17 - 2); // the same columns with the bar
+}
+
 TEST(PlayListViewScroll, WheelStepsAFifthOfAPagePlusOne) {
   List l(100);
   EXPECT_EQ(l.view.wheelStep(), 3); // Int(10 * 0.2 + 1)

@@ -7,6 +7,7 @@
 #include "app/app_fixture.h"
 #include "app/qorvex.h"
 #include "controls/qmlistbox.h"
+#include "controls/vondan.h"
 #include "e2e/whole_program.h"
 #include "lyrics/lrc_show.h"
 #include "player/state_texts.h"
@@ -62,7 +63,7 @@ TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
     return out;
   };
 
-  w.an_next->click();
+  emit w.an_next->Click();
   EXPECT_EQ(w.PlayIndex(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return states.contains(kStateBuffering); }, 30000)) << report();
   EXPECT_EQ(states.first(), kStateConnecting);

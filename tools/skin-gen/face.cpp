@@ -143,18 +143,18 @@ void paintWordmark(QPainter &p) {
   QFont font = uiFont(22, true);
   font.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
   p.setFont(font);
-  QLinearGradient ink(0, 30, 0, 52);
+  QLinearGradient ink(0, 34, 0, 54);
   ink.setColorAt(0, colour::goldLight);
   ink.setColorAt(1, colour::goldDark);
   const QString word = QStringLiteral("Lumiqo");
-  const QRectF box(176, 28, 120, 28);
+  const QRectF box(176, 31, 120, 26);
   p.setPen(QColor(0, 0, 0, 160));
   p.drawText(box.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, word);
   p.setPen(QPen(QBrush(ink), 1));
   p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, word);
   const double end = box.left() + QFontMetricsF(font).horizontalAdvance(word);
   p.setFont(uiFont(11));
-  shadowedText(p, QRectF(end + 8, 33, 80, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("音乐播放器"),
+  shadowedText(p, QRectF(end + 8, 35, 80, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("音乐播放器"),
                colour::textDim, QColor(0, 0, 0, 150));
 }
 

@@ -13,7 +13,9 @@ inline constexpr QSize face(452, 173);
 inline constexpr QPointF discCentre(87, 87);
 inline constexpr double discRadius = 86;
 inline constexpr double ringRadius = 66;          // where the round buttons sit
-inline constexpr QRectF panel(120, 18, 332, 141); // its left end is hidden in the disc
+// Its left end is hidden in the disc. At start-up the lyrics window covers the face above y 30
+// and the playlist window the face below y 149, right of x 150: the panel lies between.
+inline constexpr QRectF panel(120, 30, 332, 119);
 inline constexpr QRectF display(163, 58, 178, 63);
 inline constexpr QRect play(49, 49, 76, 76);
 inline constexpr QRect stop(8, 74, 25, 25);

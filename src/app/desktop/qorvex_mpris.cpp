@@ -23,8 +23,8 @@ QorvexMpris *QorvexMpris::attach(qorvex &window, const QDBusConnection &bus) {
   connect(&window, &qorvex::engineFreed, mpris, [mpris] { mpris->service_->refresh(); });
   // The volume knob and its track have set the engine's volume by the time this runs.
   const auto volumeMoved = [mpris] { mpris->service_->refresh(); };
-  connect(window.an_Volume, &KnobImage::MouseMove, mpris, volumeMoved, Qt::QueuedConnection);
-  connect(window.an_volume_fill, &KnobImage::MouseDown, mpris, volumeMoved, Qt::QueuedConnection);
+  connect(window.an_Volume, &SkinImage::MouseMove, mpris, volumeMoved, Qt::QueuedConnection);
+  connect(window.an_volume_fill, &SkinImage::MouseDown, mpris, volumeMoved, Qt::QueuedConnection);
   return mpris;
 }
 
@@ -57,9 +57,9 @@ void QorvexMpris::previous() {
   window_.core().an_prev_Click();
 }
 
-// Until the tray arrives, restoring is showing the window normal and focused.
+// Raising the player is restoring it from the tray, as a double click on the tray icon does.
 void QorvexMpris::raise() {
-  window_.showNormalAndFocus();
+  window_.vond_tp_DoubleClick();
 }
 
 void QorvexMpris::quit() {

@@ -1,8 +1,8 @@
 #pragma once
-// The lyrics window's frame: its skin bitmap cut into nine pieces at two columns and two rows,
+// A skinned window's background: its bitmap cut into nine pieces at two columns and two rows,
 // painted at any window size from the bitmap's own size upward. The corners keep their size;
-// the pieces between them stretch (the middle column and row of the bitmap are one pixel).
-// Positions are twips, as the window's layout gives them.
+// the pieces between them stretch (the lyrics and playlist windows cut a middle column and row
+// of one pixel). Positions are twips, as the windows' layouts give them.
 
 #include <QImage>
 #include <QRectF>

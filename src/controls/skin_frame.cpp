@@ -1,4 +1,4 @@
-#include "lyrics/skin_frame.h"
+#include "controls/skin_frame.h"
 
 #include "base/colour.h"
 #include "base/twips.h"

@@ -1,0 +1,27 @@
+#include "app/state_label.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace lumiqo {
+
+StateLabel::StateLabel(QWidget *parent) : QWidget(parent) {}
+
+void StateLabel::setText(const QString &text) {
+  if (text == text_)
+    return;
+  text_ = text;
+  update();
+}
+
+QSize StateLabel::sizeHint() const {
+  return fontMetrics().size(0, text_);
+}
+
+void StateLabel::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text_);
+}
+
+} // namespace lumiqo

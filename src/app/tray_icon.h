@@ -1,0 +1,49 @@
+#pragma once
+// The notification-area icon of the main window: `TrayAdd`, `TraySetTip`, `TrayRemove` on the
+// desktop's tray (StatusNotifierItem or the XEmbed tray, through QSystemTrayIcon). A double
+// click and a right click on the icon reach the owner as signals, in place of the mouse-move
+// codes 515 and 517 the classic tray sent.
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QSystemTrayIcon;
+class QWidget;
+
+namespace lumiqo {
+
+class TrayIcon : public QObject {
+  Q_OBJECT
+public:
+  explicit TrayIcon(QObject *parent = nullptr);
+  ~TrayIcon() override;
+
+  // Adds the icon: `iconFile` loaded from disk (a missing file gives an icon without a
+  // picture), with the tip.
+  void TrayAdd(QWidget *window, const QString &iconFile, const QString &tip);
+  void TraySetTip(QWidget *window, const QString &tip);
+  void TrayRemove();
+
+  bool isShown() const;
+  QString tip() const { return tip_; }
+
+  // Whether the desktop offers a notification area now. Tests decide the answer with 0 or 1;
+  // -1 asks the desktop again.
+  static bool desktopHasTray();
+  static void setDesktopHasTrayForTesting(int available);
+
+  // The tip as the icon carries it: at most 127 bytes in the system code page.
+  static QString fitTip(const QString &tip);
+
+signals:
+  void doubleClicked();
+  void rightClicked();
+
+private:
+  std::unique_ptr<QSystemTrayIcon> icon_;
+  QString tip_;
+};
+
+} // namespace lumiqo

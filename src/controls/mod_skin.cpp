@@ -1,0 +1,130 @@
+#include "controls/mod_skin.h"
+
+#include "base/app_folder.h"
+#include "base/gbk.h"
+#include "base/twips.h"
+
+#include <QFile>
+#include <QWidget>
+#include <cmath>
+
+namespace lumiqo {
+namespace {
+
+constexpr int kValueBytes = 127;
+
+// Cuts GBK bytes to `limit`, never inside a double-byte character.
+QByteArray cutGbk(const QByteArray &bytes, int limit) {
+  if (bytes.size() <= limit)
+    return bytes;
+  int end = 0;
+  while (end < limit) {
+    const int step = static_cast<unsigned char>(bytes[end]) >= 0x81 ? 2 : 1;
+    if (end + step > limit)
+      break;
+    end += step;
+  }
+  return bytes.left(end);
+}
+
+int pixels(double twips) {
+  return twipsToPixels(static_cast<int>(std::lround(twips)));
+}
+
+} // namespace
+
+QString skinSettingsPath(const QString &file) {
+  if (file.startsWith(QLatin1Char('/')))
+    return file;
+  QString path = AppFolder() + QLatin1Char('/') + file;
+  while (path.contains(QStringLiteral("//")))
+    path.replace(QStringLiteral("//"), QStringLiteral("/"));
+  return path;
+}
+
+QString ReadIniString(const QString &section, const QString &key, const QString &defaultValue,
+                      const QString &file) {
+  QFile in(skinSettingsPath(file));
+  const QByteArray wantedSection = toGbk(section.trimmed()).toLower();
+  const QByteArray wantedKey = toGbk(key.trimmed()).toLower();
+  QByteArray value = toGbk(defaultValue).trimmed();
+  if (in.open(QIODevice::ReadOnly)) {
+    bool inSection = false;
+    for (QByteArray line : in.readAll().split('\n')) {
+      line = line.trimmed();
+      if (line.startsWith('[')) {
+        const qsizetype close = line.indexOf(']');
+        if (close > 0) {
+          if (inSection)
+            break; // the first matching section decides
+          inSection = line.mid(1, close - 1).trimmed().toLower() == wantedSection;
+        }
+        continue;
+      }
+      if (!inSection || line.startsWith(';'))
+        continue;
+      const qsizetype eq = line.indexOf('=');
+      if (eq < 0 || line.left(eq).trimmed().toLower() != wantedKey)
+        continue;
+      value = line.mid(eq + 1).trimmed();
+      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+          value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+      break;
+    }
+  }
+  return fromGbk(cutGbk(value, kValueBytes));
+}
+
+double numberValue(const QString &text) {
+  qsizetype i = 0;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+    ++i;
+  QString number;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+    number += text[i++];
+  bool digits = false;
+  while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+    number += text[i++];
+    digits = true;
+  }
+  if (i < text.size() && text[i] == u'.') {
+    number += text[i++];
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+      number += text[i++];
+      digits = true;
+    }
+  }
+  if (!digits)
+    return 0;
+  bool ok = false;
+  const double value = number.toDouble(&ok);
+  return ok && std::isfinite(value) ? value : 0;
+}
+
+Placement parsePlacement(const QString &text) {
+  const QStringList parts = text.split(QLatin1Char(','));
+  Placement p;
+  std::optional<double> *fields[] = {&p.left, &p.top, &p.width, &p.height};
+  for (int i = 0; i < 4 && i < parts.size(); ++i)
+    *fields[i] = numberValue(parts[i]);
+  return p;
+}
+
+void applyPlacement(QWidget &control, const Placement &placement) {
+  // Values far outside any screen are refused like negative sizes.
+  constexpr double kLimit = 32767.0 * kTwipsPerPixel;
+  auto fits = [](const std::optional<double> &v, bool size) {
+    return v && std::abs(*v) <= kLimit && (!size || *v >= 0);
+  };
+  if (fits(placement.left, false))
+    control.move(pixels(*placement.left), control.y());
+  if (fits(placement.top, false))
+    control.move(control.x(), pixels(*placement.top));
+  if (fits(placement.width, true))
+    control.resize(pixels(*placement.width), control.height());
+  if (fits(placement.height, true))
+    control.resize(control.width(), pixels(*placement.height));
+}
+
+} // namespace lumiqo

@@ -1,0 +1,203 @@
+// The skinned main window: its layout, the window toggles with their fades, minimise to the
+// tray (or the task bar) and restore, the lyrics window's close button, re-skinning.
+#include "app/app_fixture.h"
+#include "app/compositor.h"
+#include "app/qorvex.h"
+#include "app/tray_icon.h"
+#include "base/twips.h"
+#include "catalogue/frm_play_list.h"
+#include "catalogue/muen.h"
+#include "controls/vondan.h"
+#include "lyrics/frm_lrc_show.h"
+#include "lyrics/lrc_show.h"
+
+#include <QMenu>
+#include <QTest>
+
+namespace lumiqo {
+namespace {
+
+class SkinnedWindow : public test::AppFixture {
+protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    TrayIcon::setDesktopHasTrayForTesting(1);
+    setCompositingForTesting(0);
+  }
+  void TearDown() override {
+    TrayIcon::setDesktopHasTrayForTesting(-1);
+    setCompositingForTesting(-1);
+    AppFixture::TearDown();
+  }
+  // Lets every fade that runs come to its end.
+  static void settle(qorvex &w) {
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !w.danru1.running() && !w.danru2.running() && !w.danru3.running(); }, 5000));
+  }
+  std::unique_ptr<qorvex> loaded() {
+    auto w = std::make_unique<qorvex>();
+    EXPECT_TRUE(w->Form_Load().run) << messagesText();
+    w->show();
+    settle(*w);
+    return w;
+  }
+};
+
+TEST_F(SkinnedWindow, FaceButtonsAndWindowsLieWhereTheSkinPutsThem) {
+  auto w = loaded();
+  EXPECT_TRUE(messages.empty()) << messagesText();
+  // Borderless, sized around the 452 x 173 face with 60 twips to spare.
+  EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(w->size(), QSize(456, 177));
+  // Pure red is see-through: a corner of the face is outside the window's shape.
+  EXPECT_FALSE(w->mask().contains(QPoint(0, 0)));
+  EXPECT_TRUE(w->mask().contains(QPoint(87, 87)));
+
+  struct Place {
+    vondan *button;
+    QRect rect;
+  };
+  for (const Place &p : {Place{w->an_play, {49, 49, 76, 76}}, Place{w->an_stop, {8, 74, 25, 25}},
+                         Place{w->an_next, {27, 28, 25, 25}}, Place{w->an_prev, {27, 121, 25, 25}},
+                         Place{w->an_lyric, {75, 10, 25, 25}}, Place{w->an_playlist, {75, 141, 25, 25}},
+                         Place{w->an_close, {117, 136, 13, 13}}, Place{w->an_minimize, {141, 107, 13, 13}}})
+    EXPECT_EQ(p.button->geometry(), p.rect) << p.button->objectName().toStdString();
+  // Pause lies exactly under play and is hidden.
+  EXPECT_EQ(w->an_pause->geometry(), w->an_play->geometry());
+  EXPECT_FALSE(w->an_pause->isVisibleTo(w.get()));
+  EXPECT_EQ(w->an_bar_bg->geometry(), QRect(167, 128, 142, 6));
+  EXPECT_EQ(w->an_volume_fill->geometry(), QRect(392, 105, 50, 6));
+  EXPECT_EQ(w->playListWindow().an_close_list->geometry(), QRect(282, 7, 13, 13));
+
+  // The lyrics window 850 twips above the main window, the playlist 2230 below its top, both
+  // right-aligned with it.
+  const QRect main = w->geometry();
+  const QRect lrc = w->lyricsWindow().geometry();
+  const QRect list = w->playListWindow().geometry();
+  EXPECT_EQ(lrc.top(), main.top() - twipsToPixels(850));
+  EXPECT_EQ(list.top(), main.top() + twipsToPixels(2230));
+  EXPECT_EQ(lrc.right(), main.right());
+  EXPECT_EQ(list.right(), main.right());
+  EXPECT_TRUE(w->lyricsWindow().isVisible());
+  EXPECT_TRUE(w->playListWindow().isVisible());
+}
+
+TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
+  auto w = loaded();
+  frmLrcShow &lrc = w->lyricsWindow();
+  emit w->an_lyric->Click();
+  EXPECT_EQ(w->state().lrc_shown, 0);
+  EXPECT_FALSE(w->LrcShow1->TimerE());
+  EXPECT_FALSE(w->core().Timer2.isActive());
+  settle(*w);
+  // No compositing manager: the faded-out window is hidden instead of left transparent.
+  EXPECT_FALSE(lrc.isVisible());
+
+  // The lyrics window's own close button is the same toggle.
+  emit lrc.an_close_lrc->Click();
+  EXPECT_EQ(w->state().lrc_shown, 1);
+  EXPECT_TRUE(lrc.isVisible());
+  EXPECT_TRUE(w->LrcShow1->TimerE());
+  EXPECT_TRUE(w->core().Timer2.isActive());
+  settle(*w);
+  EXPECT_DOUBLE_EQ(lrc.windowOpacity(), 1.0);
+}
+
+TEST_F(SkinnedWindow, WithACompositorAFadedOutWindowStaysInPlaceTransparent) {
+  setCompositingForTesting(1);
+  auto w = loaded();
+  frmPlayList &list = w->playListWindow();
+  const QRect where = list.geometry();
+  emit w->an_playlist->Click();
+  EXPECT_EQ(w->state().list_shown, 0);
+  settle(*w);
+  EXPECT_TRUE(list.isVisible());
+  EXPECT_DOUBLE_EQ(list.windowOpacity(), 0.0);
+  EXPECT_EQ(list.geometry(), where);
+  emit w->an_playlist->Click();
+  EXPECT_EQ(w->state().list_shown, 1);
+  settle(*w);
+  EXPECT_DOUBLE_EQ(list.windowOpacity(), 1.0);
+}
+
+TEST_F(SkinnedWindow, MinimiseToTheTrayAndRestore) {
+  auto w = loaded();
+  emit w->an_minimize->Click();
+  EXPECT_EQ(w->tray().tip(), "双击还原播放窗口");
+  EXPECT_EQ(w->close_state, 2);
+  EXPECT_EQ(w->state().list_shown, 0);
+  settle(*w);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_FALSE(w->playListWindow().isVisible());
+  // The lyrics window is not touched.
+  EXPECT_TRUE(w->lyricsWindow().isVisible());
+
+  // The tray menu's "返回界面" is the tray icon's double click.
+  QAction *back = w->menus().m_tp()->findChild<QAction *>("m_back");
+  ASSERT_NE(back, nullptr);
+  back->trigger();
+  EXPECT_EQ(w->tray().tip(), "Lumiqo");
+  EXPECT_EQ(w->state().list_shown, 1);
+  EXPECT_EQ(w->close_state, 2); // a restore does not reset it
+  EXPECT_TRUE(w->core().Timer2.isActive());
+  settle(*w);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->playListWindow().isVisible());
+  EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+}
+
+TEST_F(SkinnedWindow, WithoutATrayMinimiseGoesToTheTaskBarAndComesBackFromIt) {
+  TrayIcon::setDesktopHasTrayForTesting(0);
+  auto w = loaded();
+  emit w->an_minimize->Click();
+  settle(*w);
+  // Never hidden with no way back: minimised, still a window of the desktop.
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isMinimized());
+  w->showNormal(); // what the task bar does
+  EXPECT_EQ(w->state().list_shown, 1);
+  settle(*w);
+  EXPECT_FALSE(w->isMinimized());
+  EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+  EXPECT_TRUE(w->playListWindow().isVisible());
+}
+
+TEST_F(SkinnedWindow, ExitFromTheTrayMenuEndsWithTheWorkFileDeleted) {
+  auto w = loaded();
+  QFile lrc(AppFolder() + "lrc");
+  ASSERT_TRUE(lrc.open(QIODevice::WriteOnly));
+  lrc.close();
+  emit w->an_minimize->Click();
+  settle(*w);
+  w->menus().m_tp()->findChild<QAction *>("m_exit")->trigger();
+  EXPECT_EQ(w->close_state, 1);
+  EXPECT_FALSE(w->tray().isShown());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(AppFolder() + "lrc"); }, 5000));
+  EXPECT_FALSE(w->lyricsWindow().isVisible());
+  EXPECT_FALSE(w->playListWindow().isVisible());
+}
+
+TEST_F(SkinnedWindow, WearReSkinsAndPlacesFromASkinFolder) {
+  auto w = loaded();
+  QDir folder(root.filePath("myskin"));
+  ASSERT_TRUE(folder.mkpath("."));
+  QImage strip(120, 30, QImage::Format_RGB32);
+  strip.fill(Qt::green);
+  ASSERT_TRUE(strip.save(folder.filePath("stop2.bmp")));
+  QFile ini(folder.filePath("config.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[pos]\r\nqorvex_width1=7000\r\nqorvex_height1=3000\r\nan_stop=300, 150\r\nan_next=a,b,c,d\r\n"
+            "[picture]\r\nan_stop=stop2.bmp\r\n");
+  ini.close();
+  // With or without the trailing separator, the same settings file.
+  for (const QString &path : {folder.path(), folder.path() + "/"}) {
+    w->wear(path);
+    EXPECT_EQ(w->size(), QSize(467, 200));
+    EXPECT_EQ(w->an_stop->pos(), QPoint(20, 10));
+    EXPECT_EQ(w->an_stop->frameSize(), QSize(30, 30)); // the new strip's frame
+    EXPECT_EQ(w->an_next->geometry(), QRect(0, 0, 0, 0));
+  }
+}
+
+} // namespace
+} // namespace lumiqo

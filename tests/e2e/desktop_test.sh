@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The whole player on a virtual desktop, driven like a person would: the three windows at
+# their places, the tabs, a chart from the list menu, a double-click that plays a row (the
+# null sink records it when a sound server runs), minimise and restore, a drag of the docked
+# windows, and the exit.
+# Usage: desktop_test.sh LUMIQO LUMIQO_SERVER MODE
+#   MODE "tray": window manager, notification area and compositing manager; minimise goes
+#   to the tray and the exit comes from the tray menu.
+#   MODE "plain": window manager only; minimise goes to the task bar, faded windows hide, and
+#   the close button ends the program.
+# Screenshots go to LUMIQO_E2E_SHOTS (default: the current folder). Exit 77 (skipped) when
+# the desktop tools are missing.
+set -uo pipefail
+player=${1:?usage: desktop_test.sh LUMIQO LUMIQO_SERVER MODE}
+server=${2:?}
+mode=${3:?}
+here=$(cd "$(dirname "$0")" && pwd)
+shots=${LUMIQO_E2E_SHOTS:-$PWD}
+# shellcheck source=../../scripts/virtual-display.sh
+. "$here/../../scripts/virtual-display.sh"
+
+for tool in ffmpeg python3; do
+  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
+done
+if [ "$mode" = tray ]; then
+  start_virtual_display --tray --compositor || { echo "SKIPPED: no virtual desktop"; exit 77; }
+else
+  start_virtual_display || { echo "SKIPPED: no virtual display"; exit 77; }
+fi
+
+work=$(mktemp -d /tmp/lumiqo-desktop.XXXXXX)
+mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/music"
+chmod 700 "$work/run"
+server_pid= player_pid= record_pid=
+cleanup() {
+  for pid in $record_pid $player_pid $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  stop_virtual_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local seconds=$1; shift
+  for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# --- a small catalogue: three songs with lyrics, and a chart ------------------------------
+song() { # file title artist frequency
+  ffmpeg -loglevel error -f lavfi -i "sine=frequency=$4:duration=30" -ac 2 -ar 44100 -b:a 128k \
+    -metadata title="$2" -metadata artist="$3" "$work/music/$1.mp3" || return 1
+  printf '[00:00.00]%s\r\n[00:02.00]第一句\r\n[00:04.00]第二句\r\n[00:29.00]\r\n' "$2" >"$work/music/$1.lrc"
+}
+song a "晨光" "测试乐队" 440 && song b "晚风" "测试乐队" 550 && song c "星河" "另一位歌手" 660 ||
+  { echo "FAIL: could not make the test songs"; exit 1; }
+printf '[chart1]\r\nb.mp3\r\nc.mp3\r\n' >"$work/music/catalogue.ini"
+"$server" import "$work/music" --db "$work/catalogue.db" >/dev/null 2>"$work/import.log" ||
+  { echo "FAIL: import"; cat "$work/import.log"; exit 1; }
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>"$work/server.log" &
+server_pid=$!
+wait_for 10 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" 2>/dev/null || { echo "FAIL: server"; exit 1; }
+served() { grep -q "$1" "$work/server.log"; }
+
+# --- sound: the null sink when a sound server runs, else the no-sound device ---------------
+device=0
+if command -v pactl >/dev/null && pactl list short sinks 2>/dev/null | grep -q lumiqo_null; then
+  device=-1
+fi
+
+# --- the player --------------------------------------------------------------------------
+started=$(date +%s%N)
+env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
+  LUMIQO_SERVER="127.0.0.1:$port" LUMIQO_AUDIO_DEVICE="$device" QT_QPA_PLATFORM=xcb \
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 \
+  "$player" >"$work/player.log" 2>&1 &
+player_pid=$!
+
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window "$1")" ]; }
+declare -A id
+for name in "Lumiqo" "Lumiqo 歌词" "Lumiqo 播放列表"; do
+  wait_for 20 has_window "$name" || { echo "FAIL: window '$name' never appeared"; cat "$work/player.log"; exit 1; }
+  id[$name]=$(window "$name")
+done
+echo "figure: launch to three windows mapped: $((($(date +%s%N) - started) / 1000000)) ms (polled)"
+main=${id[Lumiqo]} lrc=${id[Lumiqo 歌词]} list=${id[Lumiqo 播放列表]}
+
+geometry() { # "x y w h" of a window, from the X server
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+mapped() { xwininfo -id "$1" | grep -q 'IsViewable'; }
+click_at() { # window x y [button [repeat]]
+  read -r wx wy _ <<<"$(geometry "$1")"
+  xdotool mousemove $((wx + $2)) $((wy + $3)) sleep 0.15 click --repeat "${5:-1}" --delay 120 "${4:-1}"
+}
+shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x800 -i "$DISPLAY" -frames:v 1 "$shots/$1" && ok "screenshot $shots/$1"; }
+
+# --- the three windows at their places ------------------------------------------------------
+sleep 1
+read -r mx my mw mh <<<"$(geometry "$main")"
+read -r lx ly lw lh <<<"$(geometry "$lrc")"
+read -r px py pw ph <<<"$(geometry "$list")"
+[ "$mw $mh" = "456 177" ] && ok "main window 456 x 177" || fail "main window is $mw x $mh"
+[ $((lx + lw)) = $((mx + mw)) ] && [ $((px + pw)) = $((mx + mw)) ] && ok "lyrics and playlist right-aligned" ||
+  fail "not right-aligned: main $mx+$mw, lyrics $lx+$lw, playlist $px+$pw"
+[ $((my - ly)) = 57 ] && [ $((py - my)) = 149 ] && ok "stacked 850 twips above and 2230 below the main top" ||
+  fail "stacking: lyrics $((my - ly)) above, playlist $((py - my)) below"
+wait_for 10 served "GET /soft/mlist0.asp" && ok "start list requested" || fail "no start list request"
+shot "desktop-$mode-start.png"
+
+# --- tabs and the list menu --------------------------------------------------------------
+lines_before=$(wc -l <"$work/server.log")
+click_at "$list" 40 40 # 推荐列表
+wait_for 5 bash -c "tail -n +$((lines_before + 1)) '$work/server.log' | grep -q 'GET /soft/mlist0.asp'" &&
+  ok "the 推荐列表 tab loads the start list" || fail "the 推荐列表 tab requested nothing"
+click_at "$list" 192 35 # 分类找歌: the list menu at the mouse
+sleep 0.5
+xdotool key Up sleep 0.2 key Right sleep 0.2 key Return # 热门分类 > 歌曲排行
+wait_for 5 served "GET /soft/mlist1.txt" && ok "a chart from the list menu loads" || fail "the chart was not requested"
+sleep 0.5
+
+# --- a double-click on the first row plays it ----------------------------------------------
+if [ "$device" = -1 ]; then
+  parec -d lumiqo_null.monitor --raw --format=s16le --channels=2 --rate=44100 >"$work/heard.raw" 2>/dev/null &
+  record_pid=$!
+fi
+click_at "$list" 120 82 1 2
+wait_for 15 served "GET /getuuauthcode/" && ok "the double-click asked for authorisation" || fail "no authorisation request"
+wait_for 15 bash -c "grep -qE 'GET /(21z|19z|[a-z0-9]+z)/.*\\.mp3' '$work/server.log'" && ok "the song's stream was fetched" ||
+  fail "no stream request"
+if [ -n "$record_pid" ]; then
+  sleep 4
+  kill "$record_pid" 2>/dev/null; wait "$record_pid" 2>/dev/null; record_pid=
+  loud=$(python3 -c "
+import array, sys
+data = open(sys.argv[1], 'rb').read()
+samples = array.array('h')
+samples.frombytes(data[: len(data) // 2 * 2])
+print(sum(1 for v in samples if abs(v) > 1000))" "$work/heard.raw")
+  [ "${loud:-0}" -gt 44100 ] && ok "the null sink heard the song ($loud loud samples)" || fail "the null sink heard nothing"
+fi
+shot "desktop-$mode-playing.png"
+
+# --- minimise and restore ----------------------------------------------------------------
+click_at "$main" 147 113 # an_minimize
+if [ "$mode" = tray ]; then
+  wait_for 5 bash -c "! xwininfo -id $main | grep -q IsViewable" && ok "minimised: the main window is gone" ||
+    fail "the main window stayed after minimise"
+  mapped "$lrc" && ok "the lyrics window stays" || fail "the lyrics window went away"
+  icon=$(xdotool search --class lumiqo 2>/dev/null | while read -r w; do
+    xwininfo -id "$w" | grep -q 'Width: 22' && echo "$w"; done | head -n 1)
+  [ -n "$icon" ] || { fail "no tray icon"; }
+  if [ -n "$icon" ]; then
+    click_at "$icon" 11 11 1 2
+    wait_for 5 mapped "$main" && ok "a double-click on the tray icon restores it" || fail "no restore from the tray"
+  fi
+else
+  wait_for 5 bash -c "xprop -id $main WM_STATE | grep -q Iconic" && ok "minimised to the task bar (iconic)" ||
+    fail "the main window is not iconic after minimise"
+  xdotool windowactivate "$main" 2>/dev/null
+  wait_for 5 bash -c "xprop -id $main WM_STATE | grep -q Normal" && ok "restored from the task bar" ||
+    fail "no restore from the task bar"
+  # Faded-out windows are hidden where opacity shows nothing.
+  click_at "$main" 87 153 # an_playlist
+  wait_for 5 bash -c "! xwininfo -id $list | grep -q IsViewable" && ok "the playlist toggle hides it" ||
+    fail "the playlist stayed"
+  click_at "$main" 87 153
+  wait_for 5 mapped "$list" && ok "and shows it again" || fail "the playlist did not come back"
+fi
+sleep 0.5
+
+# --- docking: the playlist dragged flush under the main window glues to it ---------------
+drag() { # window x y dx dy
+  read -r wx wy _ <<<"$(geometry "$1")"
+  local sx=$((wx + $2)) sy=$((wy + $3))
+  xdotool mousemove "$sx" "$sy" sleep 0.1 mousedown 1
+  for i in $(seq 10); do xdotool mousemove $((sx + $4 * i / 10)) $((sy + $5 * i / 10)); sleep 0.03; done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.5
+}
+read -r mx my _ mh <<<"$(geometry "$main")"
+read -r px py _ <<<"$(geometry "$list")"
+drag "$list" 150 10 0 $((my + mh + 6 - py)) # the title bar, to 6 px under the main window
+read -r px py _ <<<"$(geometry "$list")"
+[ "$py" = $((my + mh)) ] && ok "the playlist snaps flush under the main window" || fail "no snap: playlist top $py, main bottom $((my + mh))"
+offset=$((px - mx)),$((py - my))
+drag "$main" 300 40 -200 -60 # by the face
+read -r mx my _ <<<"$(geometry "$main")"
+read -r px py _ <<<"$(geometry "$list")"
+[ "$((px - mx)),$((py - my))" = "$offset" ] && ok "the glued playlist travels with the main window" ||
+  fail "the playlist did not follow: offset $((px - mx)),$((py - my)), was $offset"
+shot "desktop-$mode-docked.png"
+
+# --- the end -----------------------------------------------------------------------------
+if [ "$mode" = tray ]; then
+  click_at "$icon" 11 11 3 # the tray menu
+  sleep 0.7
+  xdotool key Up sleep 0.2 key Return # 退出系统, the last item
+else
+  click_at "$main" 123 142 # an_close
+fi
+wait_for 10 bash -c "! kill -0 $player_pid 2>/dev/null" && ok "the program ended" || fail "the program is still running"
+wait "$player_pid" 2>/dev/null
+player_pid=
+lrc_file=$(dirname "$player")/lrc
+[ ! -e "$lrc_file" ] && ok "no lyrics work file left" || fail "the lyrics work file $lrc_file is left"
+grep -qE "Sanitizer|runtime error" "$work/player.log" && fail "the player reported errors"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed; player log:"
+  cat "$work/player.log"
+  echo "server log (tail):"
+  tail -n 30 "$work/server.log"
+  exit 1
+fi
+echo "all desktop checks passed ($mode) on $DISPLAY"
