@@ -197,6 +197,30 @@ read -r px py _ <<<"$(geometry "$list")"
 [ "$((px - mx)),$((py - my))" = "$offset" ] && ok "the glued playlist travels with the main window" ||
   fail "the playlist did not follow: offset $((px - mx)),$((py - my)), was $offset"
 shot "desktop-$mode-docked.png"
+if [ "$mode" = tray ]; then
+  # The group brought to within 10 px of the screen's left edge snaps flush to it.
+  read -r mx my _ <<<"$(geometry "$main")"
+  drag "$main" 300 40 $((6 - mx)) 0
+  read -r mx _ <<<"$(geometry "$main")"
+  [ "$mx" = 0 ] && ok "the group snaps to the screen's left edge" || fail "no snap to the edge: main at x $mx"
+  read -r px py _ <<<"$(geometry "$list")"
+  [ "$((px - mx)),$((py - my))" = "$offset" ] && ok "the playlist kept its offset" || fail "the playlist left the group"
+  # Dragged away, the playlist comes loose; back within 9 px, it snaps and glues again.
+  drag "$list" 150 10 300 120
+  read -r px2 py2 _ <<<"$(geometry "$list")"
+  drag "$main" 300 40 40 0
+  read -r px3 py3 _ <<<"$(geometry "$list")"
+  [ "$px3,$py3" = "$px2,$py2" ] && ok "a playlist dragged away stays behind" || fail "the loose playlist moved with the main window"
+  read -r mx my _ mh <<<"$(geometry "$main")"
+  drag "$list" 150 10 $((mx + 150 - px3 + 0)) $((my + mh + 9 - py3))
+  read -r px py _ <<<"$(geometry "$list")"
+  [ "$py" = $((my + mh)) ] && ok "back within 9 px it snaps flush again" || fail "no snap at 9 px: top $py, main bottom $((my + mh))"
+  offset=$((px - mx)),$((py - my))
+  drag "$main" 300 40 60 40
+  read -r mx my _ <<<"$(geometry "$main")"
+  read -r px py _ <<<"$(geometry "$list")"
+  [ "$((px - mx)),$((py - my))" = "$offset" ] && ok "and travels with the main window again" || fail "not glued again"
+fi
 
 # --- the end -----------------------------------------------------------------------------
 if [ "$mode" = tray ]; then

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The player on a virtual desktop (window manager, tray, compositing manager): how long from
+# launch until its three windows are managed and until the main window has faded in, what it
+# costs while nothing but the caption moves, while a song plays with the lyrics and the caption
+# moving, and what it holds in memory. Figures only, never verdicts.
+# Usage: bench/app/desktop_figures.sh [BUILD_DIR]   (default build/; RUNS=5 SECONDS_CPU=30)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+runs=${RUNS:-5}
+cpu_seconds=${SECONDS_CPU:-30}
+# shellcheck source=../../scripts/virtual-display.sh
+. "$root/scripts/virtual-display.sh"
+
+work=$(mktemp -d /tmp/lumiqo-figures.XXXXXX)
+mkdir -p "$work/run"
+chmod 700 "$work/run"
+server_pid=
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  stop_virtual_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+demo=$build/demo-catalogue
+if [ ! -f "$demo/.complete" ]; then
+  echo "making the demo catalogue in $demo (once)"
+  "$root/tools/make-demo-catalogue" "$demo" >/dev/null
+fi
+"$build/bin/lumiqo-server" import "$demo" --db "$work/catalogue.db" >/dev/null 2>&1
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$build/bin/lumiqo-server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>/dev/null &
+server_pid=$!
+start_virtual_display --tray --compositor || { echo "no virtual desktop"; exit 1; }
+
+export LUMIQO_SERVER=127.0.0.1:$port LUMIQO_AUDIO_DEVICE=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run
+python3 - "$build/bin/lumiqo" "$runs" "$cpu_seconds" <<'PY'
+import os, re, statistics, subprocess, sys, time
+
+player, runs, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+hz = os.sysconf("SC_CLK_TCK")
+
+def cpu(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / hz
+
+def switches(pid):
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        for line in open(f"/proc/{pid}/task/{task}/status"):
+            if "ctxt_switches" in line:
+                total += int(line.split()[1])
+    return total
+
+def memory(pid):
+    rss = int(re.search(r"VmRSS:\s+(\d+)", open(f"/proc/{pid}/status").read()).group(1))
+    pss = sum(int(l.split()[1]) for l in open(f"/proc/{pid}/smaps_rollup") if l.startswith("Pss:"))
+    return rss / 1024, pss / 1024
+
+def windows():
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Lumiqo"], capture_output=True, text=True).stdout
+    return out.split()
+
+def launch():
+    spy = subprocess.Popen(["xprop", "-root", "-spy", "_NET_CLIENT_LIST"], stdout=subprocess.PIPE, text=True)
+    spy.stdout.readline()
+    t0 = time.monotonic()
+    p = subprocess.Popen([player], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    while spy.stdout.readline().count("0x") < 3:
+        pass
+    mapped = time.monotonic() - t0
+    spy.terminate()
+    # Faded in: the main window's opacity property is gone again (a window at full opacity
+    # carries none).
+    main = None
+    while main is None:
+        for w in windows():
+            name = subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True).stdout.strip()
+            if name == "Lumiqo":
+                main = w
+    while True:
+        prop = subprocess.run(["xprop", "-id", main, "_NET_WM_WINDOW_OPACITY"], capture_output=True, text=True).stdout
+        if "not found" in prop or "no such atom" in prop:
+            break
+        time.sleep(0.002)
+    faded = time.monotonic() - t0
+    return p, main, mapped, faded
+
+def measure(pid, seconds):
+    c0, s0 = cpu(pid), switches(pid)
+    time.sleep(seconds)
+    return (cpu(pid) - c0) / seconds * 100, (switches(pid) - s0) / seconds
+
+mapped, faded = [], []
+for _ in range(runs):
+    p, main, m, f = launch()
+    mapped.append(m * 1000)
+    faded.append(f * 1000)
+    p.terminate(); p.wait()
+    time.sleep(0.5)
+print(f"launch -> three windows managed: median {statistics.median(mapped):.0f} ms (runs: {', '.join(f'{v:.0f}' for v in mapped)})")
+print(f"launch -> main window faded in:  median {statistics.median(faded):.0f} ms")
+
+p, main, _, _ = launch()
+time.sleep(3)
+load, sw = measure(p.pid, seconds)
+rss, pss = memory(p.pid)
+print(f"idle, the welcome caption scrolling: {load:.2f} % of a core, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
+geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", main], capture_output=True, text=True).stdout
+x = int(re.search(r"X=(\d+)", geometry).group(1)); y = int(re.search(r"Y=(\d+)", geometry).group(1))
+subprocess.run(["xdotool", "mousemove", str(x + 39), str(y + 40), "click", "1"])  # the next button
+time.sleep(6)
+load, sw = measure(p.pid, seconds)
+rss, pss = memory(p.pid)
+print(f"playing, lyrics scrolling, caption still: {load:.2f} % of a core, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
+subprocess.run(["xdotool", "mousemove", str(x + 87), str(y + 22), "click", "1"])  # the lyrics window away
+time.sleep(2)
+load, sw = measure(p.pid, seconds)
+print(f"playing, lyrics window faded out:       {load:.2f} % of a core, {sw:.0f} switches/s")
+p.terminate(); p.wait()
+PY
