@@ -12,7 +12,6 @@
 
 #include "app/caption_box.h"
 #include "app/instance/link_execute.h"
-#include "app/link_area.h"
 #include "app/skin_image.h"
 #include "app/state_label.h"
 #include "catalogue/catalogue_state.h"
@@ -43,6 +42,7 @@ class frmPlayList;
 class muen;
 class MagneticDock;
 class TrayIcon;
+class ClickArea;
 
 class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost, public LinkResolutionHost {
   Q_OBJECT
@@ -96,8 +96,8 @@ public:
   SkinImage *an_Volume;
   SkinImage *an_bar_bg;
   SkinImage *an_bar;
-  LinkArea *an_web;
-  LinkArea *an_bbs;
+  ClickArea *an_web;
+  ClickArea *an_bbs;
   CaptionBox *gd_show;
 
   // The socket control of the link resolution.

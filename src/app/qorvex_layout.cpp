@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
+#include "controls/click_area.h"
 #include "controls/colour_key_mask.h"
 #include "controls/mod_skin.h"
 #include "controls/vondan.h"
@@ -95,12 +96,12 @@ void qorvex::buildControls() {
   named(timeslisttext, "timeslisttext", "TextBox");
   timeslisttext->setVisible(false);
 
-  an_web = new LinkArea(this);
+  an_web = new ClickArea(this);
   named(an_web, "an_web", "Label");
-  an_bbs = new LinkArea(this);
+  an_bbs = new ClickArea(this);
   named(an_bbs, "an_bbs", "Label");
-  for (LinkArea *link : {an_web, an_bbs}) {
-    styleText(link);
+  for (ClickArea *link : {an_web, an_bbs}) {
+    link->setCursor(Qt::PointingHandCursor);
     placeTwips(link, 0, 0, 360, 240);
   }
 

@@ -13,6 +13,7 @@
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/load_list.h"
+#include "controls/click_area.h"
 #include "controls/magnetic_dock.h"
 #include "controls/qmlistbox.h"
 #include "lyrics/frm_lrc_show.h"

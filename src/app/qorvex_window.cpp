@@ -10,6 +10,7 @@
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/muen.h"
+#include "controls/click_area.h"
 #include "controls/vondan.h"
 #include "controls/window_drag_loop.h"
 #include "lyrics/frm_lrc_show.h"
@@ -37,8 +38,8 @@ void qorvex::connectControls() {
   connect(an_minimize, &vondan::Click, this, &qorvex::an_minimize_Click);
   connect(an_lyric, &vondan::Click, this, &qorvex::an_lyric_Click);
   connect(an_playlist, &vondan::Click, this, &qorvex::an_playlist_Click);
-  connect(an_web, &LinkArea::Click, this, &qorvex::an_web_Click);
-  connect(an_bbs, &LinkArea::Click, this, &qorvex::an_bbs_Click);
+  connect(an_web, &ClickArea::Click, this, &qorvex::an_web_Click);
+  connect(an_bbs, &ClickArea::Click, this, &qorvex::an_bbs_Click);
 
   connect(an_Volume, &SkinImage::MouseDown, this,
           [this](Qt::MouseButton b, double x) { an_Volume_MouseDown(b, x); });

@@ -3,7 +3,7 @@
 #include "catalogue/frm_play_list.h"
 
 #include "base/twips.h"
-#include "catalogue/click_area.h"
+#include "controls/click_area.h"
 #include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
 #include "controls/skin_resources.h"

@@ -2,7 +2,7 @@
 #include "catalogue/frm_play_list.h"
 
 #include "catalogue/artist_menu_data.h"
-#include "catalogue/click_area.h"
+#include "controls/click_area.h"
 #include "catalogue/load_list.h"
 #include "catalogue/muen.h"
 #include "controls/hidpi.h"

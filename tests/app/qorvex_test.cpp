@@ -4,6 +4,7 @@
 #include "base/endpoints.h"
 #include "base/gbk.h"
 #include "base/twips.h"
+#include "controls/click_area.h"
 #include "controls/qmlistbox.h"
 #include "controls/vondan.h"
 #include "lyrics/frm_lrc_show.h"

@@ -2,7 +2,7 @@
 // plain geometry, the hand pointer from its twice-size picture.
 #include "frm_play_list_fixture.h"
 
-#include "catalogue/click_area.h"
+#include "controls/click_area.h"
 
 // This program runs at twice the size; the variable is read when the test main makes the
 // application.

@@ -4,7 +4,7 @@
 #include "frm_play_list_fixture.h"
 
 #include "catalogue/artist_menu_data.h"
-#include "catalogue/click_area.h"
+#include "controls/click_area.h"
 #include "catalogue/hex_codec.h"
 #include "controls/qmlistbox.h"
 #include "support/mouse.h"

@@ -1,4 +1,4 @@
-#include "catalogue/click_area.h"
+#include "controls/click_area.h"
 
 #include <QMouseEvent>
 
