@@ -51,15 +51,16 @@ void qorvex::buildControls() {
     w->setObjectName(QString::fromLatin1(name));
     controls_.push_back({w, type});
   };
-
-  s_main1 = new SkinImage(this);
-  named(s_main1, "s_main1", "Image");
-
-  auto button = [&](const char *name) {
-    auto *b = new vondan(this);
-    named(b, name, "vondan");
-    return b;
+  // A control of type T, named and in the window's order of controls.
+  auto control = [&]<typename T>(const char *name, const char *type) {
+    auto *c = new T(this);
+    named(c, name, type);
+    return c;
   };
+  auto button = [&](const char *name) { return control.template operator()<vondan>(name, "vondan"); };
+  auto image = [&](const char *name) { return control.template operator()<SkinImage>(name, "Image"); };
+
+  s_main1 = image("s_main1");
   an_play = button("an_play");
   an_pause = button("an_pause");
   an_stop = button("an_stop");
@@ -70,11 +71,6 @@ void qorvex::buildControls() {
   an_close = button("an_close");
   an_minimize = button("an_minimize");
 
-  auto image = [&](const char *name) {
-    auto *i = new SkinImage(this);
-    named(i, name, "Image");
-    return i;
-  };
   an_volume_fill = image("an_volume_fill");
   an_Volume = image("an_Volume");
   an_bar_bg = image("an_bar_bg");

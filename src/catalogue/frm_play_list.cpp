@@ -6,6 +6,7 @@
 #include "controls/click_area.h"
 #include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
+#include "controls/program_resources.h"
 #include "controls/skin_resources.h"
 #include "controls/vondan.h"
 
@@ -30,8 +31,7 @@ constexpr int kTitleBarHeight = 375;
 } // namespace
 
 QImage frmPlayList::resourceBackground(qreal ratio) {
-  ensureSkinResources();
-  return loadSkinImage(QStringLiteral(":/res/s_list1.bmp"), ratio);
+  return loadProgramImage(QStringLiteral("s_list1.bmp"), ratio);
 }
 
 QRect frmPlayList::twipsRect(int left, int top, int width, int height) {
@@ -46,12 +46,8 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
       host_(std::move(host)), loop_(WindowDragLoop::of(this)) {
   ensureSkinResources();
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
-  s_list1_ = background.isNull() ? resourceBackground(devicePixelRatioF()) : background;
-  if (s_list1_.isNull()) {
-    qWarning("playlist window: no background picture, drawing a plain one");
-    s_list1_ = QImage(kBackgroundSize, QImage::Format_RGB32);
-    s_list1_.fill(kBody);
-  }
+  s_list1_ =
+      windowPicture(background, QStringLiteral("s_list1.bmp"), devicePixelRatioF(), kBackgroundSize, kBody);
 
   // Stacking, lowest first: the title bar and its decoration, the grips, the list, the tab
   // areas, the search panel, the close box.

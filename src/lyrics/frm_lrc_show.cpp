@@ -6,6 +6,7 @@
 #include "base/twips.h"
 #include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
+#include "controls/program_resources.h"
 #include "controls/vondan.h"
 
 #include <QPaintEvent>
@@ -26,20 +27,16 @@ int px(double twips) {
 } // namespace
 
 QImage frmLrcShow::resourceSkin(qreal ratio) {
-  return loadSkinImage(QStringLiteral(":/res/lrcshow.bmp"), ratio);
+  return loadProgramImage(QStringLiteral("lrcshow.bmp"), ratio);
 }
 
 frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
     // A utility window of its owner: no task-bar entry of its own, kept above other windows,
     // no decorations (the skin is its frame).
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), loop_(WindowDragLoop::of(this)) {
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      loop_(WindowDragLoop::of(this)) {
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
-  Picture1_ = skin.isNull() ? resourceSkin(devicePixelRatioF()) : skin;
-  if (Picture1_.isNull()) {
-    qWarning("lyrics window: no frame bitmap, drawing a plain frame");
-    Picture1_ = QImage(kSkinSize, QImage::Format_RGB32);
-    Picture1_.fill(kSkinBody);
-  }
+  Picture1_ = windowPicture(skin, QStringLiteral("lrcshow.bmp"), devicePixelRatioF(), kSkinSize, kSkinBody);
 
   LrcShow1 = new LrcShow(this);
   createGrips();
