@@ -115,10 +115,8 @@ LinkResolution::LinkResolution(Winsocks &socket, LinkResolutionHost &host, LinkR
   replyTimeout_.setSingleShot(true);
   replyTimeout_.setInterval(kReplyTimeoutMs);
   connect(&replyTimeout_, &QTimer::timeout, this, [this] {
-    if (!awaiting_)
-      return;
-    awaiting_ = false;
-    closeSocket();
+    if (awaiting_)
+      handleReply();
   });
   wireSocket();
 }

@@ -228,6 +228,21 @@ TEST_F(LinkResolutionTest, AnEndlessHeaderIsTakenAsItStands) {
   EXPECT_FALSE(host.mp3.isEmpty());
 }
 
+// A peer that sends its cookies and then neither ends the header block nor closes: when the
+// wait for the rest runs out, the cookies are taken from what has arrived.
+TEST_F(LinkResolutionTest, WhenTheReplyTimesOutTheCookiesComeFromWhatArrived) {
+  QByteArray reply = cookieReply();
+  reply.chop(2);
+  auth.pieces = {reply};
+  auth.closeAfter = false;
+  LinkResolution resolution(Winsock1, host);
+  resolution.setReplyTimeout(500);
+  resolve(resolution);
+  EXPECT_EQ(host.sockReply.toLatin1(), reply);
+  EXPECT_EQ(s(resolution.pin_cookie), kPin.toStdString());
+  EXPECT_FALSE(host.mp3.isEmpty());
+}
+
 TEST_F(LinkResolutionTest, CookieNamesInOtherLetterCaseAreFound) {
   QByteArray reply = cookieReply("PIN");
   reply.replace("Set-Cookie: tflag", "set-cookie: TFLAG").replace("; domain", "; Domain");
