@@ -10,6 +10,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 namespace {
 
 QProcessEnvironment privateEnvironment(const QTemporaryDir &root) {
@@ -24,6 +28,16 @@ QProcessEnvironment privateEnvironment(const QTemporaryDir &root) {
   env.insert("XDG_DATA_HOME", root.filePath("data"));
   env.insert("XDG_CONFIG_HOME", root.filePath("config"));
   return env;
+}
+
+void endProcess(QProcess &process) {
+  if (process.state() == QProcess::NotRunning)
+    return;
+  process.terminate();
+  if (!process.waitForFinished(10000)) {
+    process.kill();
+    process.waitForFinished(5000);
+  }
 }
 
 TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
@@ -52,10 +66,45 @@ TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
   }
   EXPECT_EQ(first.state(), QProcess::Running);
 
-  first.terminate();
-  if (!first.waitForFinished(10000)) {
-    first.kill();
-    first.waitForFinished(5000);
+  endProcess(first);
+}
+
+// Many starts at the same moment: exactly one keeps running, and a later start finds it.
+TEST(SecondInstance, OfManySimultaneousStartsExactlyOneKeepsRunning) {
+  constexpr int kStarts = 8;
+  constexpr int kRounds = 3;
+  for (int round = 0; round < kRounds; ++round) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    QProcessEnvironment env = privateEnvironment(root);
+    env.insert("LUMIQO_SERVER", QStringLiteral("127.0.0.1:%1").arg(lumiqo::test::refusedPort()));
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+      starts.push_back(std::make_unique<QProcess>());
+      starts.back()->setProcessEnvironment(env);
+    }
+    for (auto &start : starts)
+      start->start(QStringLiteral(LUMIQO_PROGRAM), {});
+    const auto running = [&] {
+      return std::count_if(starts.begin(), starts.end(),
+                           [](const auto &p) { return p->state() != QProcess::NotRunning; });
+    };
+    // Generous: the starts share the machine. Two that both took the channel keep running.
+    [[maybe_unused]] const bool settled = QTest::qWaitFor([&] { return running() <= 1; }, 90000);
+    EXPECT_EQ(running(), 1) << "round " << round;
+    for (auto &start : starts) {
+      if (start->state() == QProcess::NotRunning) {
+        EXPECT_EQ(start->exitCode(), 0) << start->readAllStandardError().toStdString();
+      }
+    }
+
+    QProcess later;
+    later.setProcessEnvironment(env);
+    later.start(QStringLiteral(LUMIQO_PROGRAM), {});
+    EXPECT_TRUE(later.waitForFinished(30000)) << "a later start did not find the running one";
+    for (auto &start : starts)
+      endProcess(*start);
+    endProcess(later);
   }
 }
 

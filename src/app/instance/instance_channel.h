@@ -30,7 +30,8 @@ public:
 
   // True when this is the first instance: it now listens (or, when the channel cannot be
   // set up at all, runs alone). False when another instance of the same user answers.
-  // A channel left behind by a crashed instance is removed and taken over.
+  // A channel left behind by a crashed instance is removed and taken over. Taking the
+  // channel is atomic among the user's starts: a lock file beside it is held meanwhile.
   bool claim();
 
   bool isListening() const { return server_.isListening(); }

@@ -7,10 +7,15 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <QThread>
+#include <atomic>
 #include <cstring>
+#include <latch>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace lumiqo;
 
@@ -102,6 +107,38 @@ TEST_F(InstanceChannel, ALeftoverChannelOfACrashedInstanceIsTakenOver) {
   ASSERT_TRUE(SendToRunning(QStringLiteral("after the crash"), name()));
   ASSERT_TRUE(received.wait(5000));
   EXPECT_EQ(received.at(0).at(0).toString(), QStringLiteral("after the crash"));
+}
+
+// Starts at the same moment take turns: exactly one takes the channel, in every round, with
+// or without a channel left behind by a crashed instance.
+TEST_F(InstanceChannel, OfManySimultaneousStartsExactlyOneTakesTheChannel) {
+  constexpr int kStarts = 12;
+  constexpr int kRounds = 20;
+  for (int round = 0; round < kRounds; ++round) {
+    if (round % 2 == 1)
+      leaveStaleSocket(name());
+    std::latch ready(kStarts);
+    std::latch claimed(kStarts + 1);
+    std::latch done(1);
+    std::atomic<int> first{0};
+    std::vector<std::unique_ptr<QThread>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+      starts.emplace_back(QThread::create([&] {
+        SingleInstance instance(name());
+        ready.arrive_and_wait();
+        if (instance.claim() && instance.isListening())
+          ++first;
+        claimed.count_down();
+        done.wait(); // every instance stays until all have claimed and been counted
+      }));
+      starts.back()->start();
+    }
+    claimed.arrive_and_wait();
+    EXPECT_EQ(first.load(), 1) << "round " << round;
+    done.count_down();
+    for (auto &start : starts)
+      ASSERT_TRUE(start->wait(10000));
+  }
 }
 
 TEST_F(InstanceChannel, OversizedMessagesAreRefusedAtBothEnds) {
