@@ -271,6 +271,9 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
     qint16 cancel = 0;
     Form_LinkExecute(commandLine, cancel, *this);
   }
+  // Links handed over while starting (a message box of the start-up runs the event loop)
+  // run now, in the order they came.
+  instance_->releaseHeldLinks();
   return {true, 0};
 }
 

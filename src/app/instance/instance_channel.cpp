@@ -152,9 +152,24 @@ void SingleInstance::acceptConnections() {
       const QString text = QString::fromUtf8(buffer->mid(4));
       buffer->clear();
       socket->disconnectFromServer();
-      emit LinkExecute(text);
+      deliver(text);
     });
   }
+}
+
+void SingleInstance::deliver(const QString &text) {
+  if (holding_)
+    held_.append(text);
+  else
+    emit LinkExecute(text);
+}
+
+void SingleInstance::releaseHeldLinks() {
+  // A message that arrives while the held ones run (a handler that waits in an event loop)
+  // queues up behind them.
+  while (!held_.isEmpty())
+    emit LinkExecute(held_.takeFirst());
+  holding_ = false;
 }
 
 bool SendToRunning(const QString &text, const QString &name, int budgetMs) {

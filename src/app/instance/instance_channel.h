@@ -9,6 +9,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace lumiqo {
 
@@ -37,15 +38,23 @@ public:
   bool isListening() const { return server_.isListening(); }
   QString name() const { return name_; }
 
+  // Messages that arrive while the program is still starting are held, in order of arrival,
+  // until start-up releases them; from then on each is delivered as it arrives.
+  void releaseHeldLinks();
+  const QStringList &heldLinks() const { return held_; }
+
 signals:
   // A whole message from another instance, to be executed by `Form_LinkExecute`.
   void LinkExecute(const QString &text);
 
 private:
   void acceptConnections();
+  void deliver(const QString &text);
 
   QString name_;
   QLocalServer server_;
+  bool holding_ = true;
+  QStringList held_;
 };
 
 // Sends the command text to the running instance as one message and closes the

@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,7 @@ TEST_F(InstanceChannel, SecondInstanceHandsItsTextOverWhole) {
   ASSERT_TRUE(first.claim());
   ASSERT_TRUE(first.isListening());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   SingleInstance second(name());
   EXPECT_FALSE(second.claim());
@@ -75,10 +77,32 @@ TEST_F(InstanceChannel, SecondInstanceHandsItsTextOverWhole) {
   EXPECT_EQ(received.at(1).at(0).toString(), QStringLiteral("second"));
 }
 
+TEST_F(InstanceChannel, MessagesBeforeTheReleaseAreHeldAndDeliveredInOrder) {
+  SingleInstance first(name());
+  ASSERT_TRUE(first.claim());
+  QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  for (const char *text : {"one", "two", "three"}) {
+    ASSERT_TRUE(SendToRunning(QString::fromLatin1(text), name()));
+    const qsizetype held = first.heldLinks().size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.heldLinks().size() > held; }, 5000));
+  }
+  EXPECT_EQ(received.count(), 0);
+
+  first.releaseHeldLinks();
+  ASSERT_EQ(received.count(), 3);
+  EXPECT_EQ(received.at(0).at(0).toString(), QStringLiteral("one"));
+  EXPECT_EQ(received.at(2).at(0).toString(), QStringLiteral("three"));
+  EXPECT_TRUE(first.heldLinks().isEmpty());
+  ASSERT_TRUE(SendToRunning(QStringLiteral("four"), name()));
+  ASSERT_TRUE(received.wait(5000));
+  EXPECT_EQ(received.at(3).at(0).toString(), QStringLiteral("four"));
+}
+
 TEST_F(InstanceChannel, AMessageWrittenInPiecesArrivesAsOne) {
   SingleInstance first(name());
   ASSERT_TRUE(first.claim());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   QLocalSocket client;
   client.connectToServer(name());
@@ -104,6 +128,7 @@ TEST_F(InstanceChannel, ALeftoverChannelOfACrashedInstanceIsTakenOver) {
   EXPECT_TRUE(first.claim());
   EXPECT_TRUE(first.isListening());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
   ASSERT_TRUE(SendToRunning(QStringLiteral("after the crash"), name()));
   ASSERT_TRUE(received.wait(5000));
   EXPECT_EQ(received.at(0).at(0).toString(), QStringLiteral("after the crash"));
@@ -145,6 +170,7 @@ TEST_F(InstanceChannel, OversizedMessagesAreRefusedAtBothEnds) {
   SingleInstance first(name());
   ASSERT_TRUE(first.claim());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   EXPECT_FALSE(SendToRunning(QString(kMaxHandOverBytes + 1, QLatin1Char('a')), name()));
 
