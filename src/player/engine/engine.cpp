@@ -7,6 +7,7 @@
 #include "player/engine/ffmpeg_raii.h"
 #include "player/engine/null_output.h"
 #include "player/engine/pulse_output.h"
+#include "player/engine/reconnecting_output.h"
 #include "player/engine/stream.h"
 
 #include <atomic>
@@ -118,9 +119,12 @@ BOOL BASS_Init(int device, DWORD, DWORD, void *, const void *) {
   if (device == 0) {
     e.output = std::make_shared<lumiqo::engine::NullOutput>();
   } else if (device == -1 || device == 1) {
-    e.output = lumiqo::engine::PulseOutput::connect();
-    if (!e.output)
+    std::shared_ptr<Output> pulse = lumiqo::engine::PulseOutput::connect();
+    if (!pulse)
       return 0;
+    // A sound server that is restarted is connected to again for the next stream.
+    e.output = std::make_shared<lumiqo::engine::ReconnectingOutput>(
+        std::move(pulse), [] { return lumiqo::engine::PulseOutput::connect(); });
   } else {
     return 0;
   }
