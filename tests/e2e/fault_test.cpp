@@ -10,7 +10,6 @@
 // the sound server and the null sink's monitor hears its tone. Every wait is generous (the
 // machine may be busy); nothing here measures time.
 
-#include "base/endpoints.h"
 #include "catalogue/hex_codec.h"
 #include "catalogue/list_text.h"
 #include "catalogue/web_request.h"
