@@ -46,9 +46,9 @@ constexpr qsizetype kChunkBytes = 64 * 1024;
 constexpr qsizetype kFirstChunkBytes = 8;
 
 // Converts [p, end) into out (a QString or QByteArray) in bounded chunks. A sequence that
-// cannot be converted goes to skipBad(p, out), which appends its replacement and moves p past
-// it; a character cut by a chunk's end is converted with the next chunk. `outPerIn` bounds
-// the output bytes per input byte.
+// cannot be converted goes to skipBad(p), which moves p past it and returns the one unit that
+// stands for it; a character cut by a chunk's end is converted with the next chunk.
+// `outPerIn` bounds the output bytes per input byte.
 template <typename Out, typename SkipBad>
 void convertInChunks(Iconv &cd, const char *p, const char *end, qsizetype outPerIn, Out &out,
                      SkipBad skipBad) {
@@ -75,9 +75,8 @@ void convertInChunks(Iconv &cd, const char *p, const char *end, qsizetype outPer
       limit = std::min(limit * 2, kChunkBytes);
       continue;
     }
-    out.resize(used);
-    skipBad(p, out);
-    used = out.size();
+    // The room left for the chunk holds its replacement too.
+    out.data()[used++] = skipBad(p);
     limit = kFirstChunkBytes;
     cd.reset();
   }
@@ -99,11 +98,11 @@ QByteArray toGbk(QStringView text) {
   const char *end = begin + text.size() * 2;
   // A GBK code is at most two bytes for a two-byte UTF-16 unit; an unmappable character
   // becomes '?' (a surrogate pair counts as one character).
-  convertInChunks(cd, begin, end, 1, out, [end](const char *&p, QByteArray &o) {
-    o.append('?');
+  convertInChunks(cd, begin, end, 1, out, [end](const char *&p) {
     const auto *unit = reinterpret_cast<const char16_t *>(p);
     const bool pair = QChar::isHighSurrogate(unit[0]) && p + 4 <= end && QChar::isLowSurrogate(unit[1]);
     p += pair ? 4 : 2;
+    return '?';
   });
   return out;
 }
@@ -116,9 +115,9 @@ QString fromGbk(QByteArrayView bytes) {
   if (!cd.valid())
     return QString::fromLatin1(bytes);
   // One or two bytes of GBK give one UTF-16 unit; an undecodable byte gives U+FFFD.
-  convertInChunks(cd, bytes.data(), bytes.data() + bytes.size(), 2, out, [](const char *&p, QString &o) {
-    o.append(QChar(kReplacement));
+  convertInChunks(cd, bytes.data(), bytes.data() + bytes.size(), 2, out, [](const char *&p) {
     ++p;
+    return QChar(kReplacement);
   });
   return out;
 }
