@@ -1,5 +1,6 @@
-// Lyrics: parsing a song's LRC and a hostile text, and the CPU the lyrics view costs while
-// it scrolls (offscreen platform; % of one core from getrusage).
+// Lyrics: parsing a song's LRC and a hostile text, the cost of hostile lyrics shown in the
+// view (time, and the peak memory growth: run one case per process for that figure), and the
+// CPU the lyrics view costs while it scrolls (offscreen platform; % of one core from getrusage).
 #include "lyrics/exchange_order.h"
 #include "lyrics/lrc_show.h"
 #include "lyrics/lrc_timeline.h"
@@ -60,6 +61,43 @@ void BM_PlainExchangeSort(benchmark::State &state) {
     benchmark::DoNotOptimize(lumiqo::plainExchangeSortOrder(times));
 }
 BENCHMARK(BM_PlainExchangeSort)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Hostile lyrics through the view as a song's lyrics arrive (begin and the first drawing):
+// 0: 5 MB of "[" (beyond the bounds); 1: as many empty tags as allowed before one long text;
+// 2: one line of a mebicharacter; 3: as many tags as allowed, each with a line of text.
+QString hostileLyrics(int kind) {
+  switch (kind) {
+  case 0: return QString(5 * 1024 * 1024, QChar(u'['));
+  case 1: return QString(9999, QChar(u'[')) + QStringLiteral("[00:00.00]") + QString(1000000, QChar(u'a'));
+  case 2: return QStringLiteral("[00:00.00]") + QString(1000000, QChar(u'a'));
+  default: {
+    QString text;
+    for (int i = 0; i < 10000; ++i)
+      text += QStringLiteral("[%1:00.00]").arg(i % 100, 2, 10, QChar(u'0')) + QString(90, QChar(u'b'));
+    return text;
+  }
+  }
+}
+
+long maxRssKb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+void BM_ViewHostileLyrics(benchmark::State &state) {
+  const QString text = hostileLyrics(static_cast<int>(state.range(0)));
+  lumiqo::LrcShow view;
+  view.resize(330, 300);
+  view.show();
+  static const long before = maxRssKb(); // the first run's: the peak only ever grows
+  for (auto _ : state) {
+    view.begin(0, false, text);
+    view.begin(0, false, QStringLiteral("[00:00.00]next song"));
+  }
+  state.counters["peak_growth_MB"] = static_cast<double>(maxRssKb() - before) / 1024.0;
+}
+BENCHMARK(BM_ViewHostileLyrics)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 double cpuSeconds() {
   rusage usage{};

@@ -1,5 +1,7 @@
-// begin on a lyrics text: any text gives one entry per "[" plus one, sorted by time, and the
-// fast exchange-sort order equals the plain exchange sort.
+// begin on a lyrics text: any text within the lyrics bounds gives one entry per "[" plus one,
+// sorted by time (a text beyond them none), and the fast exchange-sort order equals the plain
+// exchange sort.
+#include "base/lyrics_bounds.h"
 #include "lyrics/exchange_order.h"
 #include "lyrics/lrc_timeline.h"
 
@@ -12,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
   lumiqo::LrcTimeline timeline;
   const bool built = timeline.begin(0, false, text, QString());
-  if (built != !text.isEmpty())
+  if (built != (!text.isEmpty() && !lumiqo::lyricsOverBounds(text)))
     __builtin_trap();
   if (!built)
     return 0;

@@ -59,6 +59,8 @@ public:
   LoadResult Form_Load(const QString &commandLine = QString());
 
   PlayerCore &core() { return *core_; }
+  // The single-instance channel; null before start-up and after a second start ended it.
+  const SingleInstance *instance() const { return instance_.get(); }
   PlayerState &state() { return core_->state(); }
   // The catalogue's share of the shared state (`page_name`, `list_mode`, the menus' terms).
   CatalogueState catalogue;

@@ -192,6 +192,10 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
 
   // The desktop's media controls (MPRIS), when there is a session bus.
   QorvexMpris::attach(*this);
+
+  // Links handed over while starting (a message box of the start-up runs the event loop)
+  // run now, in the order they came.
+  instance_->releaseHeldLinks();
   return {true, 0};
 }
 

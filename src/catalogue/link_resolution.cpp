@@ -2,6 +2,7 @@
 
 #include "base/endpoints.h"
 #include "base/gbk.h"
+#include "base/lyrics_bounds.h"
 #include "catalogue/hex_codec.h"
 #include "catalogue/text_between.h"
 #include "catalogue/web_request.h"
@@ -115,10 +116,8 @@ LinkResolution::LinkResolution(Winsocks &socket, LinkResolutionHost &host, LinkR
   replyTimeout_.setSingleShot(true);
   replyTimeout_.setInterval(kReplyTimeoutMs);
   connect(&replyTimeout_, &QTimer::timeout, this, [this] {
-    if (!awaiting_)
-      return;
-    awaiting_ = false;
-    closeSocket();
+    if (awaiting_)
+      handleReply();
   });
   wireSocket();
 }
@@ -185,8 +184,15 @@ void LinkResolution::handleReply() {
   if (fields.size() < 2)
     return; // nothing to play
   const QString path = HexDecodeText(fields[0]);
-  QString lyrics = shapeLyrics(HexDecodeText(fields[1]));
-  host_.setList1(lyricsLines(lyrics));
+  QString lyrics = HexDecodeText(fields[1]);
+  // Lyrics too long to be lyrics are none (savelrc shows so): they are neither shaped nor
+  // listed.
+  if (lyricsOverBounds(lyrics)) {
+    host_.setList1({});
+  } else {
+    lyrics = shapeLyrics(lyrics);
+    host_.setList1(lyricsLines(lyrics));
+  }
 
   QString address =
       onStreamHost(path + QStringLiteral("?tflag=") + tflag_cookie + QStringLiteral("&pin=") + pin_cookie);

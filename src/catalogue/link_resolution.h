@@ -85,8 +85,10 @@ public:
   QString pin_cookie;
   QString tflag_cookie;
 
-  // A reply whose header block has neither completed nor been closed by then is given up.
+  // A reply whose header block has neither completed nor been closed by then is taken as
+  // it stands: the cookies come from what has arrived.
   static constexpr int kReplyTimeoutMs = 15000;
+  void setReplyTimeout(int ms) { replyTimeout_.setInterval(ms); }
   // A reply that has grown this long without its header end is taken as it stands: the
   // cookies come first, and a peer must not make us hold and rescan an endless header.
   static constexpr int kMaxReplyChars = 64 * 1024;

@@ -9,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -17,9 +18,6 @@ namespace {
 
 // Replies larger than this are refused rather than held in memory.
 constexpr qsizetype kMaxBodyBytes = 64 * 1024 * 1024;
-
-// A download that moves less than one byte per second for this long is given up.
-constexpr long kStallSeconds = 15;
 
 void ensureCurlInitialised() {
   static std::once_flag once;
@@ -45,13 +43,19 @@ CurlHandle newHandle() {
   return handle;
 }
 
-// Resolve and connect are bounded together by the connect time-out; the whole exchange by
-// the four added up, so a request never waits longer than that.
+// Each phase has its own limit. Resolving and connecting are one phase to libcurl, bounded by
+// their two limits added. Once connected, the request ends when no byte has moved for the
+// send or receive limit (whole seconds, at least one): a server that accepts and stays
+// silent is given up after that long, however long the other limits are. A server that
+// trickles a byte now and then is bounded by the four limits added up.
 void applyTimeouts(CURL *handle, const FetchTimeouts &t) {
   const long connect = static_cast<long>(t.resolveMs) + t.connectMs;
+  const long idleSeconds = (static_cast<long>(std::max(t.sendMs, t.receiveMs)) + 999) / 1000;
   const long total = connect + t.sendMs + t.receiveMs;
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, connect > 0 ? connect : 1L);
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, total > 0 ? total : 1L);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, std::max(connect, 1L));
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, std::max(idleSeconds, 1L));
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, std::max(total, 1L));
 }
 
 size_t appendToBuffer(char *data, size_t size, size_t count, void *user) {
@@ -126,10 +130,7 @@ bool DownloadToFile(const QString &address, const QString &localPath) {
   // Unbuffered: a short write shows at once, instead of being lost in a later flush.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return false;
-  const FetchTimeouts t;
-  curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.resolveMs) + t.connectMs);
-  curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  applyTimeouts(handle.get(), FetchTimeouts{});
   curl_easy_setopt(handle.get(), CURLOPT_FAILONERROR, 1L); // an error page is no download
   const QByteArray url = address.toUtf8();
   curl_easy_setopt(handle.get(), CURLOPT_URL, url.constData());

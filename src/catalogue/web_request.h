@@ -8,6 +8,9 @@
 
 namespace lumiqo {
 
+// Limits of a request's phases: resolving the host, connecting, sending the request, and the
+// longest wait for the next received bytes. A silent server ends a request after the send or
+// receive limit; no request lasts longer than the four added up.
 struct FetchTimeouts {
   int resolveMs = 10000;
   int connectMs = 10000;

@@ -3,6 +3,7 @@
 #include "base/app_folder.h"
 #include "base/endpoints.h"
 #include "base/gbk.h"
+#include "base/lyrics_bounds.h"
 #include "catalogue/web_request.h"
 #include "lyrics/text_file.h"
 
@@ -12,9 +13,10 @@ namespace lumiqo::downlrc {
 
 namespace {
 
-// The text of a file as every line followed by CR LF; nothing when it cannot be read.
-std::optional<QString> readWithLineEnds(const QString &path) {
-  const std::optional<QStringList> lines = readGbkLines(path);
+// The text of a file as every line followed by CR LF; nothing when it cannot be read or is
+// longer than maxBytes (when given).
+std::optional<QString> readWithLineEnds(const QString &path, qint64 maxBytes = -1) {
+  const std::optional<QStringList> lines = readGbkLines(path, maxBytes);
   if (!lines)
     return std::nullopt;
   QString text;
@@ -72,7 +74,8 @@ bool FindLrc(const QString &songName, const QString &destination) {
 }
 
 bool CheckLrc(const QString &path) {
-  const std::optional<QString> text = readWithLineEnds(path);
+  // A file too long to be lyrics is not usable either.
+  const std::optional<QString> text = readWithLineEnds(path, kMaxLyricsFileBytes);
   if (text) {
     for (const char *tag : {"[ti:", "[ar:", "[al:", "[by:"})
       if (text->indexOf(QLatin1String(tag)) > 0)

@@ -80,7 +80,7 @@ LrcShowProperties LrcShow::WriteProperties() {
 void LrcShow::begin(std::int32_t PMtime, bool formFile, const QString &LrcTxt) {
   if (!timeline_.begin(PMtime, formFile, LrcTxt, props_.FilePath))
     return;
-  laidOut_.assign(timeline_.lines().size(), std::nullopt);
+  resetLaidOut();
   surfaceChanged();
   running_ = true;
   tick();
@@ -140,7 +140,7 @@ void LrcShow::resizeEvent(QResizeEvent *event) {
 void LrcShow::changeEvent(QEvent *event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::FontChange) {
-    laidOut_.assign(timeline_.lines().size(), std::nullopt);
+    resetLaidOut();
     surfaceChanged();
   }
 }
@@ -244,10 +244,18 @@ std::vector<PlacedLine> LrcShow::visibleLines(const LrcFrame &frame) const {
   return visible;
 }
 
+void LrcShow::resetLaidOut() {
+  // A fresh vector: the layouts of longer lyrics before are given back, not kept as capacity.
+  laidOut_ = std::vector<std::optional<QStaticText>>(timeline_.lines().size());
+}
+
 const QStaticText &LrcShow::laidOut(int index) {
   std::optional<QStaticText> &slot = laidOut_[static_cast<std::size_t>(index)];
   if (!slot) {
-    slot.emplace(trimSpaces(timeline_.lines()[static_cast<std::size_t>(index)].text).toString());
+    QStringView text = trimSpaces(timeline_.lines()[static_cast<std::size_t>(index)].text);
+    if (text.size() > kMaxLaidOutChars)
+      text = text.sliced((text.size() - kMaxLaidOutChars) / 2, kMaxLaidOutChars);
+    slot.emplace(text.toString());
     slot->setTextFormat(Qt::PlainText);
     slot->prepare(QTransform(), font());
   }

@@ -39,6 +39,10 @@ public:
   // picture costs no wake-ups and scrolling wakes it only when a pixel or a colour moves.
   static constexpr int kTickIntervalMs = 15;
   static constexpr int kLookaheadTicks = 66;
+  // The view shows the middle of a line too long for it: of a longer line only the middle
+  // this many characters are laid out, which is all the view can show and keeps any line's
+  // cost small.
+  static constexpr qsizetype kMaxLaidOutChars = 1000;
 
   explicit LrcShow(QWidget *parent = nullptr);
 
@@ -104,6 +108,7 @@ private:
                  std::vector<PlacedLine> *visible) const;
   void scheduleNextTick(float position);
   const QStaticText &laidOut(int index); // the line's text laid out once per timeline and font
+  void resetLaidOut();
 
   LrcShowProperties props_;
   LrcTimeline timeline_;

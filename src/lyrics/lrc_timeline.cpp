@@ -3,6 +3,7 @@
 #include "lyrics/trim_spaces.h"
 
 #include "base/clock.h"
+#include "base/lyrics_bounds.h"
 #include "lyrics/exchange_order.h"
 #include "lyrics/tag_time.h"
 #include "lyrics/text_file.h"
@@ -19,10 +20,17 @@ QStringView remainderOf(QStringView part) {
   return close < 0 ? part : part.sliced(close + 1);
 }
 
+// A line's text as shown: CR LF pairs become spaces, then the spaces around are trimmed.
+QString shownText(QStringView raw) {
+  QString text = raw.toString();
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  return trimSpaces(text).toString();
+}
+
 } // namespace
 
 std::optional<QString> readLrcFile(const QString &path) {
-  const std::optional<QStringList> lines = readGbkLines(path);
+  const std::optional<QStringList> lines = readGbkLines(path, kMaxLyricsFileBytes);
   if (!lines)
     return std::nullopt;
   QString text;
@@ -53,31 +61,38 @@ std::vector<LyricLine> parseLrc(const QString &source) {
   for (qsizetype i = count - 1; i >= 0; --i)
     lender[i] = (i + 1 < count && !remainderOf(parts[i + 1]).isEmpty()) ? i + 1 : lender[i + 1];
 
+  // A borrowed text is made once per lending part and shared by every line that borrows it,
+  // so a run of tags before one long text holds that text once.
+  std::vector<std::optional<QString>> lent(parts.size());
+  const auto borrowed = [&](qsizetype i) -> QString {
+    const qsizetype from = lender[i];
+    if (from < 0)
+      return {};
+    std::optional<QString> &text = lent[from];
+    if (!text)
+      text = shownText(remainderOf(parts[from]));
+    return *text;
+  };
+
   std::vector<LyricLine> entries(parts.size());
   for (qsizetype i = 0; i < count; ++i) {
     const QStringView part = parts[i];
     if (part.isEmpty()) {
-      if (lender[i] >= 0)
-        entries[i].text = remainderOf(parts[lender[i]]).toString();
-    } else {
-      const qsizetype firstClose = part.indexOf(u']');
-      const QStringView tag = firstClose < 0 ? part : part.first(firstClose);
-      QStringView second;
-      bool ownText = false;
-      if (firstClose >= 0) {
-        const QStringView rest = part.sliced(firstClose + 1);
-        const qsizetype secondClose = rest.indexOf(u']');
-        second = secondClose < 0 ? rest : rest.first(secondClose);
-        ownText = !second.isEmpty() || tag.isEmpty();
-      }
-      if (ownText)
-        entries[i].text = second.toString();
-      else if (lender[i] >= 0)
-        entries[i].text = remainderOf(parts[lender[i]]).toString();
-      entries[i].time = TagTime(tag);
+      entries[i].text = borrowed(i);
+      continue;
     }
-    entries[i].text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    entries[i].text = trimSpaces(entries[i].text).toString();
+    const qsizetype firstClose = part.indexOf(u']');
+    const QStringView tag = firstClose < 0 ? part : part.first(firstClose);
+    QStringView second;
+    bool ownText = false;
+    if (firstClose >= 0) {
+      const QStringView rest = part.sliced(firstClose + 1);
+      const qsizetype secondClose = rest.indexOf(u']');
+      second = secondClose < 0 ? rest : rest.first(secondClose);
+      ownText = !second.isEmpty() || tag.isEmpty();
+    }
+    entries[i].text = ownText ? shownText(second) : borrowed(i);
+    entries[i].time = TagTime(tag);
   }
 
   std::vector<std::int32_t> times(entries.size());
@@ -117,7 +132,7 @@ bool LrcTimeline::begin(std::int32_t PMtime, bool formFile, const QString &LrcTx
   } else {
     text = LrcTxt;
   }
-  if (text.isEmpty())
+  if (text.isEmpty() || lyricsOverBounds(text))
     return false;
   lines_ = parseLrc(text);
   allocated_ = true;

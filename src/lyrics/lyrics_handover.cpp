@@ -1,5 +1,6 @@
 #include "lyrics/lyrics_handover.h"
 
+#include "base/lyrics_bounds.h"
 #include "lyrics/downlrc.h"
 #include "lyrics/lrc_show.h"
 #include "lyrics/lyrics_texts.h"
@@ -11,7 +12,7 @@ LyricsHandover::LyricsHandover(LyricsHost host, qint16 &lrc_shown, const QString
     : host_(std::move(host)), lrc_shown_(lrc_shown), lrc_text_(lrc_text), latency_(latency) {}
 
 void LyricsHandover::savelrc(QString &gc) {
-  if (gc == SiteLine())
+  if (gc == SiteLine() || lyricsOverBounds(gc))
     gc = NoLyricsText();
   if (host_.lyricsView)
     host_.lyricsView().begin(0, false, gc);

@@ -26,8 +26,9 @@ public:
   // Latency timer (may be null).
   LyricsHandover(LyricsHost host, qint16 &lrc_shown, const QString &lrc_text, QTimer *latency = nullptr);
 
-  // Shows gc in the lyrics view. The site line alone means "no lyrics": the caller's text
-  // becomes the no-lyrics text. An empty text leaves the lyrics on display.
+  // Shows gc in the lyrics view. The site line alone means "no lyrics", and so does a text
+  // too long to be lyrics: the caller's text becomes the no-lyrics text. An empty text leaves
+  // the lyrics on display.
   void savelrc(QString &gc);
 
   // Writes gc to the lyrics scratch file — or, when gc says there are no lyrics, searches for

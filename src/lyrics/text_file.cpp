@@ -22,11 +22,14 @@ QStringList splitLines(const QString &text) {
   return lines;
 }
 
-std::optional<QStringList> readGbkLines(const QString &path) {
+std::optional<QStringList> readGbkLines(const QString &path, qint64 maxBytes) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return std::nullopt;
-  const QByteArray bytes = file.readAll();
+  // Read one byte past the limit: a file that grows while it is read is caught too.
+  const QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes + 1);
+  if (maxBytes >= 0 && bytes.size() > maxBytes)
+    return std::nullopt;
   if (file.error() != QFile::NoError)
     return std::nullopt;
   return splitLines(fromGbk(bytes));

@@ -8,8 +8,9 @@
 
 namespace lumiqo {
 
-// The lines of a GBK file; nothing when the file cannot be opened or read.
-std::optional<QStringList> readGbkLines(const QString &path);
+// The lines of a GBK file; nothing when the file cannot be opened or read, or when it is
+// longer than maxBytes (when given).
+std::optional<QStringList> readGbkLines(const QString &path, qint64 maxBytes = -1);
 
 // Splits text into lines by the same rule.
 QStringList splitLines(const QString &text);

@@ -1,4 +1,5 @@
 #include "app/app_fixture.h"
+#include "app/instance/instance_channel.h"
 #include "app/qorvex.h"
 #include "app/resolve_host.h"
 #include "base/endpoints.h"
@@ -137,6 +138,28 @@ TEST_F(MainWindow, UnresolvableCatalogueHostIsReportedOnceAndStartUpGoesOn) {
   EXPECT_EQ(messages[0].text, "连接服务器失败!");
   EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
   EXPECT_EQ(w.stateText(), kStateWelcome);
+}
+
+// A link handed over while start-up's message box is open (its event loop runs) waits until
+// start-up has finished: the first list load does not wipe it, and its song goes to the
+// authorisation host start-up sets.
+TEST_F(MainWindow, ALinkHandedOverDuringStartUpRunsAfterIt) {
+  qputenv("LUMIQO_CATALOGUE_HOST", "lumiqo-catalogue.invalid");
+  qorvex w;
+  setMessageHandler([&](const MessageRequest &r) {
+    messages.push_back(r);
+    ASSERT_TRUE(SendToRunning(QStringLiteral("qorvex://zembrol=6162_6364_x.mp3/")));
+    // The box stays open until the link has reached the window, one way or the other.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w.ListCount() > 0 || (w.instance() && !w.instance()->heldLinks().isEmpty()); }, 20000));
+  });
+  ASSERT_TRUE(w.Form_Load().run) << messagesText();
+  ASSERT_EQ(messages.size(), 1u);
+  ASSERT_EQ(w.ListCount(), 1);
+  EXPECT_EQ(w.Title(0), QStringLiteral("ab"));
+  EXPECT_EQ(w.PlayIndex(), 0);
+  EXPECT_EQ(w.state().cur_song, QStringLiteral("x.mp3"));
+  EXPECT_TRUE(w.linkResolution().Timer1.isActive());
 }
 
 // A missing library folder is made; one that cannot be made (a file stands in its place)

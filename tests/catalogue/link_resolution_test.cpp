@@ -4,6 +4,7 @@
 #include "catalogue/link_resolution.h"
 
 #include "base/gbk.h"
+#include "base/lyrics_bounds.h"
 #include "catalogue/hex_codec.h"
 #include "support/http_server.h"
 
@@ -228,6 +229,21 @@ TEST_F(LinkResolutionTest, AnEndlessHeaderIsTakenAsItStands) {
   EXPECT_FALSE(host.mp3.isEmpty());
 }
 
+// A peer that sends its cookies and then neither ends the header block nor closes: when the
+// wait for the rest runs out, the cookies are taken from what has arrived.
+TEST_F(LinkResolutionTest, WhenTheReplyTimesOutTheCookiesComeFromWhatArrived) {
+  QByteArray reply = cookieReply();
+  reply.chop(2);
+  auth.pieces = {reply};
+  auth.closeAfter = false;
+  LinkResolution resolution(Winsock1, host);
+  resolution.setReplyTimeout(500);
+  resolve(resolution);
+  EXPECT_EQ(host.sockReply.toLatin1(), reply);
+  EXPECT_EQ(s(resolution.pin_cookie), kPin.toStdString());
+  EXPECT_FALSE(host.mp3.isEmpty());
+}
+
 TEST_F(LinkResolutionTest, CookieNamesInOtherLetterCaseAreFound) {
   QByteArray reply = cookieReply("PIN");
   reply.replace("Set-Cookie: tflag", "set-cookie: TFLAG").replace("; domain", "; Domain");
@@ -320,6 +336,19 @@ TEST_F(LinkResolutionTest, OtherPathsGoToHostOAndWmaOpensAsWma) {
   EXPECT_TRUE(host.mp3.isEmpty());
   EXPECT_EQ(s(host.wma), "http://o.example/20z/song.wma?tflag=" + kTflag.toStdString() +
                              "&pin=" + kPin.toStdString() + "&ip=10.0.0.7");
+}
+
+// Lyrics too long to be lyrics are neither shaped nor listed; savelrc, which shows them as
+// none, gets them as they came.
+TEST_F(LinkResolutionTest, LyricsBeyondTheBoundsAreNotShapedOrListed) {
+  auth.pieces = {cookieReply()};
+  const QString hostile(kMaxLyricsTags + 1, QLatin1Char('['));
+  setTranslation(QStringLiteral("21z/song.mp3"), hostile);
+  LinkResolution resolution(Winsock1, host);
+  resolve(resolution);
+  EXPECT_TRUE(host.list1.isEmpty());
+  EXPECT_EQ(host.stored, QStringList{hostile});
+  EXPECT_FALSE(host.mp3.isEmpty());
 }
 
 TEST_F(LinkResolutionTest, NeitherMp3NorWmaStoresTheLyricsAndPlaysNothing) {

@@ -10,6 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
 namespace lumiqo {
 namespace {
 
@@ -74,6 +83,79 @@ TEST(WebRequestTimeout, SilentServerGivesEmptyTextWithinTheTimeouts) {
   EXPECT_EQ(
       FetchText(QStringLiteral("http://%1/list").arg(QString::fromStdString(silent.authority())), quick),
       QString());
+}
+
+// A server on 127.0.0.1 that accepts one connection, reads the request and stays silent for
+// `silence`; then it answers with a whole reply, unless the client has hung up by then.
+class LateServer {
+public:
+  explicit LateServer(std::chrono::seconds silence) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0 &&
+        ::listen(listenFd_, 4) == 0 &&
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&addr), &len) == 0)
+      port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this, silence] { serve(silence); });
+  }
+  ~LateServer() {
+    stop_ = true;
+    if (thread_.joinable())
+      thread_.join();
+    ::close(listenFd_);
+  }
+  int port() const { return port_; }
+  // Whether the client closed its connection before the answer was due; waits until the
+  // server is done with it.
+  bool clientGaveUp() {
+    thread_.join();
+    return gaveUp_;
+  }
+
+private:
+  void serve(std::chrono::seconds silence) {
+    pollfd listener{listenFd_, POLLIN, 0};
+    while (!stop_ && ::poll(&listener, 1, 100) <= 0) {
+    }
+    if (stop_)
+      return;
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    const auto due = std::chrono::steady_clock::now() + silence;
+    while (!stop_ && std::chrono::steady_clock::now() < due) {
+      pollfd peer{fd, POLLIN, 0};
+      if (::poll(&peer, 1, 100) > 0) {
+        char buf[4096];
+        if (::recv(fd, buf, sizeof buf, 0) <= 0) {
+          gaveUp_ = true;
+          break;
+        }
+      }
+    }
+    if (!gaveUp_ && !stop_) {
+      const char reply[] = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\nlate list";
+      [[maybe_unused]] const auto sent = ::send(fd, reply, sizeof reply - 1, MSG_NOSIGNAL);
+    }
+    ::close(fd);
+  }
+
+  int listenFd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> gaveUp_{false};
+  std::thread thread_;
+};
+
+// With the program's own limits, a server that accepts and stays silent loses the request
+// after the receive limit (15 s): one that would answer after 40 s is never heard, although
+// the four limits added up (50 s) would have waited for it.
+TEST(WebRequestTimeout, DefaultLimitsGiveUpOnASilentServerAfterTheReceiveLimit) {
+  LateServer server(std::chrono::seconds(40));
+  ASSERT_NE(server.port(), 0);
+  EXPECT_EQ(FetchText(QStringLiteral("http://127.0.0.1:%1/list").arg(server.port())), QString());
+  EXPECT_TRUE(server.clientGaveUp());
 }
 
 TEST_F(WebRequestTest, BlockingCallsDoNotRunQueuedEvents) {

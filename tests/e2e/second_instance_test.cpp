@@ -11,6 +11,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 namespace {
 
 TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
@@ -56,6 +60,45 @@ TEST(SecondInstance, EndsAtOnceAndLeavesTheFirstRunning) {
   EXPECT_EQ(first.state(), QProcess::Running);
 
   lumiqo::test::endProcess(first);
+}
+
+// Many starts at the same moment: exactly one keeps running, and a later start finds it.
+TEST(SecondInstance, OfManySimultaneousStartsExactlyOneKeepsRunning) {
+  constexpr int kStarts = 8;
+  constexpr int kRounds = 3;
+  for (int round = 0; round < kRounds; ++round) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    QProcessEnvironment env = lumiqo::test::privateEnvironment(root);
+    env.insert("LUMIQO_SERVER", QStringLiteral("127.0.0.1:%1").arg(lumiqo::test::refusedPort()));
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+      starts.push_back(std::make_unique<QProcess>());
+      starts.back()->setProcessEnvironment(env);
+    }
+    for (auto &start : starts)
+      start->start(QStringLiteral(LUMIQO_PROGRAM), {});
+    const auto running = [&] {
+      return std::count_if(starts.begin(), starts.end(),
+                           [](const auto &p) { return p->state() != QProcess::NotRunning; });
+    };
+    // Generous: the starts share the machine. Two that both took the channel keep running.
+    [[maybe_unused]] const bool settled = QTest::qWaitFor([&] { return running() <= 1; }, 90000);
+    EXPECT_EQ(running(), 1) << "round " << round;
+    for (auto &start : starts) {
+      if (start->state() == QProcess::NotRunning) {
+        EXPECT_EQ(start->exitCode(), 0) << start->readAllStandardError().toStdString();
+      }
+    }
+
+    QProcess later;
+    later.setProcessEnvironment(env);
+    later.start(QStringLiteral(LUMIQO_PROGRAM), {});
+    EXPECT_TRUE(later.waitForFinished(30000)) << "a later start did not find the running one";
+    for (auto &start : starts)
+      lumiqo::test::endProcess(*start);
+    lumiqo::test::endProcess(later);
+  }
 }
 
 using HandOver = lumiqo::test::AppFixture;

@@ -5,11 +5,13 @@
 #include "lyrics/tag_time.h"
 
 #include "base/gbk.h"
+#include "base/lyrics_bounds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 
 namespace lumiqo {
 
@@ -105,6 +107,38 @@ TEST(ExchangeOrder, HostileTextStaysLinear) {
   const Lines lines = parseLrc(text);
   EXPECT_EQ(lines.size(), 200001u);
   EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(), [](auto &a, auto &b) { return a.time < b.time; }));
+}
+
+TEST(ParseLrc, ARunOfTagsBeforeOneLongTextHoldsItOnce) {
+  QString text;
+  for (int i = 0; i < 200; ++i)
+    text += QStringLiteral("[00:%1.00]").arg(i % 60, 2, 10, QChar(u'0'));
+  text += QString(20000, QLatin1Char('x')) + QStringLiteral("\r\n");
+  const Lines lines = parseLrc(text);
+  ASSERT_EQ(lines.size(), 201u);
+  std::set<const QChar *> copies;
+  for (const LyricLine &line : lines) {
+    ASSERT_EQ(line.text.size(), 20000);
+    copies.insert(line.text.constData());
+  }
+  EXPECT_LE(copies.size(), 2u); // the last tag's own text, and the one every other line borrows
+}
+
+TEST(LrcTimeline, TextsBeyondTheBoundsAreNoLyricsAndKeepTheTimeline) {
+  QTemporaryDir dir;
+  LrcTimeline timeline;
+  ASSERT_TRUE(timeline.begin(0, false, QStringLiteral("[00:01.00]kept"), {}));
+  const QString manyTags(kMaxLyricsTags + 1, QLatin1Char('['));
+  const QString long_ = QString(kMaxLyricsChars - 9, QLatin1Char('a')) + QStringLiteral("[00:01.00]");
+  for (const QString &text : {manyTags, long_, QString(5 * 1024 * 1024, QLatin1Char('['))})
+    EXPECT_FALSE(timeline.begin(0, false, text, {})) << text.size();
+  EXPECT_FALSE(timeline.begin(0, true, {}, fileWith(dir, QByteArray(kMaxLyricsFileBytes + 1, '['))));
+  EXPECT_EQ(timeline.lines(), (Lines{{0, "kept"}, {100, "kept"}}));
+
+  // Right at the bounds, lyrics are lyrics.
+  ASSERT_TRUE(timeline.begin(0, false, manyTags.left(kMaxLyricsTags), {}));
+  EXPECT_EQ(timeline.lines().size(), static_cast<size_t>(kMaxLyricsTags + 1));
+  ASSERT_TRUE(timeline.begin(0, false, long_.left(kMaxLyricsChars), {}));
 }
 
 TEST(FindLine, AgreesWithAFullScan) {

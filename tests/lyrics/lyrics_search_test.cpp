@@ -6,6 +6,7 @@
 
 #include "base/app_folder.h"
 #include "base/gbk.h"
+#include "base/lyrics_bounds.h"
 #include "support/http_server.h"
 
 #include <QFile>
@@ -113,6 +114,10 @@ TEST_F(LyricsSearchTest, CheckLrcWantsAHeaderTagAfterTheFirstCharacter) {
   EXPECT_TRUE(downlrc::CheckLrc(path));
   EXPECT_TRUE(QFile::exists(path));
   EXPECT_FALSE(downlrc::CheckLrc(folder.filePath(QStringLiteral("missing"))));
+  // A header tag does not make a file lyrics when it is too long to be any.
+  writeFile(path, "[ti:t]\r\n[ar:a]\r\n" + QByteArray(kMaxLyricsFileBytes, 'x'));
+  EXPECT_FALSE(downlrc::CheckLrc(path));
+  EXPECT_FALSE(QFile::exists(path));
 }
 
 class HandoverTest : public LyricsSearchTest {
@@ -142,6 +147,15 @@ TEST_F(HandoverTest, SavelrcTurnsTheSiteLineIntoTheNoLyricsText) {
   QString empty;
   handover.savelrc(empty); // the lyrics on display stay
   EXPECT_EQ(view.timeline().lines()[1].text, QStringLiteral("暂无歌词 site.test"));
+}
+
+TEST_F(HandoverTest, SavelrcTreatsATextBeyondTheBoundsAsNoLyrics) {
+  for (QString gc :
+       {QString(kMaxLyricsTags + 1, QLatin1Char('[')), QString(kMaxLyricsChars + 1, QLatin1Char('a'))}) {
+    handover.savelrc(gc);
+    EXPECT_EQ(gc, NoLyricsText());
+    ASSERT_EQ(view.timeline().lines().size(), 2u);
+  }
 }
 
 TEST_F(HandoverTest, Savelrc2StoresFoundLyricsWithTheSourceLine) {

@@ -1,8 +1,9 @@
 #pragma once
-// A main window stand-in for the player core: records what the core shows and holds a
-// small play list with the list control's rules (rows outside read as empty texts; a
-// negative play mark is ignored).
+// A main window stand-in for the player core: records what the core shows and keeps its play
+// list in the real list control, so the play mark follows the control's own rules (a mark
+// outside the rows is refused, rows outside read as empty texts).
 
+#include "controls/qmlistbox.h"
 #include "player/player_face.h"
 
 #include <QStringList>
@@ -10,16 +11,10 @@
 
 namespace lumiqo::test {
 
-struct Row {
-  QString title, author, url;
-};
-
 class FakeFace : public PlayerFace {
 public:
-  std::vector<Row> rows;
-  int playIndex = -1;
-  int listIndex = -1;
-  std::vector<int> playIndexWrites;
+  QMListBox list;
+  std::vector<int> playIndexWrites; // every assignment the core made, refused ones too
   QStringList states;
   QString caption;
   QString time;
@@ -30,6 +25,10 @@ public:
   QStringList digitPaths;
   std::vector<double> seekLefts;
   int playingShown = -1;
+
+  void addRow(const QString &title, const QString &author, const QString &url) {
+    list.AddItem(title, author, url);
+  }
 
   QString stateText() const override { return states.isEmpty() ? QString() : states.back(); }
   void setStateText(const QString &text) override { states << text; }
@@ -45,22 +44,18 @@ public:
   void setLyricsFilePath(const QString &) override {}
   void setLyricsTime(float t) override { lyricsTimes.push_back(t); }
   void setLyricsTimerE(bool on) override { timerE.push_back(on); }
-  int PlayIndex() const override { return playIndex; }
+  int PlayIndex() const override { return list.PlayIndex(); }
   void setPlayIndex(int index) override {
     playIndexWrites.push_back(index);
-    if (index >= 0)
-      playIndex = index;
+    list.setPlayIndex(index);
   }
-  void setListIndex(int index) override { listIndex = index; }
-  int ListCount() const override { return static_cast<int>(rows.size()); }
-  QString Title(int r) const override { return valid(r) ? rows[r].title : QString(); }
-  QString Author(int r) const override { return valid(r) ? rows[r].author : QString(); }
-  QString URL(int r) const override { return valid(r) ? rows[r].url : QString(); }
+  void setListIndex(int index) override { list.setListIndex(index); }
+  int ListCount() const override { return list.ListCount(); }
+  QString Title(int r) const override { return list.Title(r); }
+  QString Author(int r) const override { return list.Author(r); }
+  QString URL(int r) const override { return list.URL(r); }
   void savelrc(QString &) override { ++savelrcCalls; }
   void startLinkResolution() override { ++linkResolutions; }
-
-private:
-  bool valid(int r) const { return r >= 0 && r < static_cast<int>(rows.size()); }
 };
 
 } // namespace lumiqo::test

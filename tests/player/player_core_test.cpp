@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -13,7 +15,6 @@ namespace lumiqo {
 namespace {
 
 using test::FakeFace;
-using test::Row;
 
 TEST(CbassTime, MinutesAndSecondsWithinTheHour) {
   cbass_time t;
@@ -41,18 +42,17 @@ protected:
 
   void fill(int n) {
     for (int i = 0; i < n; ++i)
-      face.rows.push_back(
-          {QStringLiteral("T%1").arg(i), QStringLiteral("A%1").arg(i), QStringLiteral("L%1").arg(i)});
+      face.addRow(QStringLiteral("T%1").arg(i), QStringLiteral("A%1").arg(i), QStringLiteral("L%1").arg(i));
   }
 };
 
 TEST_F(Sequencing, NextAndPreviousMoveMarkAndSelectionTogether) {
   fill(3);
-  face.playIndex = 0;
+  face.list.setPlayIndex(0);
   core.an_next_Click();
   EXPECT_EQ(face.playIndexWrites, (std::vector<int>{1, 2, 1}));
-  EXPECT_EQ(face.playIndex, 1);
-  EXPECT_EQ(face.listIndex, 1);
+  EXPECT_EQ(face.list.PlayIndex(), 1);
+  EXPECT_EQ(face.list.ListIndex(), 1);
   EXPECT_EQ(core.state().cur_song, "L1");
   EXPECT_EQ(face.caption, "歌名:T1  歌手:A1");
   EXPECT_EQ(face.linkResolutions, 1);
@@ -64,8 +64,8 @@ TEST_F(Sequencing, NextAndPreviousMoveMarkAndSelectionTogether) {
   face.playIndexWrites.clear();
   core.an_prev_Click();
   EXPECT_EQ(face.playIndexWrites, (std::vector<int>{0, 1, 0}));
-  EXPECT_EQ(face.playIndex, 0);
-  EXPECT_EQ(face.listIndex, 0);
+  EXPECT_EQ(face.list.PlayIndex(), 0);
+  EXPECT_EQ(face.list.ListIndex(), 0);
   EXPECT_EQ(core.state().cur_song, "L0");
   EXPECT_EQ(face.lyricsTimes.size(), 1u); // Previous does not
   EXPECT_EQ(face.savelrcCalls, 2);
@@ -73,24 +73,25 @@ TEST_F(Sequencing, NextAndPreviousMoveMarkAndSelectionTogether) {
 
 TEST_F(Sequencing, NextOnLastAndPreviousOnFirstOnlyCallTheLyrics) {
   fill(2);
-  face.playIndex = 1;
+  face.list.setPlayIndex(1);
   core.an_next_Click();
-  face.playIndex = 0;
+  face.list.setPlayIndex(0);
   core.an_prev_Click();
   EXPECT_TRUE(face.playIndexWrites.empty());
   EXPECT_TRUE(face.caption.isEmpty());
   EXPECT_EQ(face.linkResolutions, 0);
   EXPECT_EQ(face.savelrcCalls, 2);
   // With nothing marked, Next starts the first row.
-  face.playIndex = -1;
+  face.list.Clear();
+  fill(2);
   core.an_next_Click();
-  EXPECT_EQ(face.playIndex, 0);
+  EXPECT_EQ(face.list.PlayIndex(), 0);
   EXPECT_EQ(face.caption, "歌名:T0  歌手:A0");
 }
 
 TEST_F(Sequencing, AdvanceActsOnlyOnTheEndTexts) {
   fill(3);
-  face.playIndex = 0;
+  face.list.setPlayIndex(0);
   for (const QString &text :
        {kStateConnecting, kStateBuffering, QStringLiteral("状态:播放\r 03:05"), kStateWelcome}) {
     face.setStateText(text);
@@ -102,25 +103,46 @@ TEST_F(Sequencing, AdvanceActsOnlyOnTheEndTexts) {
   face.setStateText(kStateFailed);
   core.music_next_Timer();
   EXPECT_EQ(face.playIndexWrites, (std::vector<int>{3, 1}));
-  EXPECT_EQ(face.listIndex, 1);
+  EXPECT_EQ(face.list.ListIndex(), 1);
   EXPECT_EQ(core.state().cur_song, "L1");
   face.setStateText(kStateEnded);
   core.music_next_Timer();
-  EXPECT_EQ(face.playIndex, 2);
+  EXPECT_EQ(face.list.PlayIndex(), 2);
   EXPECT_EQ(face.savelrcCalls, 2);
 }
 
 TEST_F(Sequencing, AdvanceWrapsToTheFirstRowWithoutSelectingIt) {
   fill(3);
-  face.playIndex = 2;
-  face.listIndex = 2;
+  face.list.setPlayIndex(2);
+  face.list.setListIndex(2);
   face.setStateText(kStateEnded);
   core.music_next_Timer();
   EXPECT_EQ(face.playIndexWrites, (std::vector<int>{1, 0}));
-  EXPECT_EQ(face.playIndex, 0);
-  EXPECT_EQ(face.listIndex, 2);
+  EXPECT_EQ(face.list.PlayIndex(), 0);
+  EXPECT_EQ(face.list.ListIndex(), 2);
   EXPECT_EQ(core.state().cur_song, "L0");
   EXPECT_EQ(face.linkResolutions, 1);
+}
+
+// At the end of the list the control refuses a mark past the last row: the advance's and
+// Next's writes there change nothing, and an advance on an empty list leaves nothing marked,
+// so a list filled afterwards starts at its first row.
+TEST_F(Sequencing, MarksPastTheLastRowAreRefusedAtTheEndOfTheList) {
+  fill(3);
+  face.list.setPlayIndex(1);
+  core.an_next_Click();
+  EXPECT_EQ(face.playIndexWrites, (std::vector<int>{2, 3, 2}));
+  EXPECT_EQ(face.list.PlayIndex(), 2);
+
+  face.list.Clear();
+  face.setStateText(kStateEnded);
+  core.music_next_Timer();
+  EXPECT_EQ(face.list.PlayIndex(), -1);
+  fill(3);
+  core.music_next_Timer();
+  EXPECT_EQ(face.list.PlayIndex(), 0);
+  EXPECT_EQ(face.list.ListIndex(), 0);
+  EXPECT_EQ(core.state().cur_song, "L0");
 }
 
 TEST_F(Sequencing, EmptyListShowsBareCaptionAndStartsNothing) {
@@ -134,8 +156,8 @@ TEST_F(Sequencing, EmptyListShowsBareCaptionAndStartsNothing) {
 }
 
 TEST_F(Sequencing, RowWithoutLinkSetsCaptionButResolvesNothing) {
-  face.rows.push_back({QStringLiteral("无链接"), QStringLiteral("某人"), QString()});
-  face.playIndex = 0;
+  face.addRow(QStringLiteral("无链接"), QStringLiteral("某人"), QString());
+  face.list.setPlayIndex(0);
   core.listplay();
   EXPECT_EQ(face.caption, "歌名:无链接  歌手:某人");
   EXPECT_EQ(face.linkResolutions, 0);
@@ -274,6 +296,38 @@ TEST_F(WithEngine, EndOfStreamReachesTheUserInterfaceThread) {
   ASSERT_TRUE(waitForState(face, kStateEnded, 30000));
   EXPECT_TRUE(core.music_next.isActive());
   EXPECT_EQ(core.music_next.interval(), 1000);
+}
+
+// The engine ends a song and queues its notice for the user-interface thread; before that
+// thread runs it, the next song is opened and the ended stream freed. The notice, run then,
+// names a stream that is gone and must not end the new song.
+TEST_F(WithEngine, AnEndNoticeQueuedBeforeItsStreamWasFreedIsDropped) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(test::makeMp3(dir.filePath("short.mp3"), 2));
+  ASSERT_TRUE(test::makeMp3(dir.filePath("long.mp3"), 30));
+  test::MusicServer music(dir.path());
+  FakeFace face;
+  PlayerCore core{face};
+  ASSERT_TRUE(core.PlayStreamFor(music.url("short.mp3")));
+  const HSTREAM first = core.state().cur_stream;
+  ASSERT_TRUE(waitForState(face, kStateBuffering)); // the core's end sync is set
+  // A sync set after the core's runs after it: once it has run, the core's notice is queued.
+  static std::atomic<bool> ended;
+  ended = false;
+  ASSERT_NE(BASS_ChannelSetSync(
+                first, BASS_SYNC_END, 0, [](HSYNC, DWORD, DWORD, void *) { ended = true; }, nullptr),
+            0u);
+  for (int i = 0; i < 3000 && !ended; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10)); // no events run meanwhile
+  ASSERT_TRUE(ended);
+
+  core.PlayUrlStream(music.url("long.mp3"));
+  ASSERT_NE(core.state().cur_stream, 0u);
+  ASSERT_NE(core.state().cur_stream, first);
+  QCoreApplication::processEvents(); // the queued notice runs now
+  EXPECT_FALSE(face.states.contains(kStateEnded)) << face.states.join('|').toStdString();
+  EXPECT_FALSE(core.music_next.isActive());
+  core.an_stop_Click();
 }
 
 } // namespace

@@ -8,7 +8,11 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -29,6 +33,42 @@ bool peerIsSameUser(qintptr fd) {
     return false;
   return cred.uid == ::getuid();
 }
+
+// How long a start waits for another start to finish taking the channel.
+constexpr int kLockWaitMs = 5000;
+
+// The lock file beside the channel, held with flock while the channel is taken: two starts at
+// the same moment take turns, and the later one finds the earlier one listening instead of
+// replacing its channel. A lock file that is not a plain file of the user is not used (the
+// start then goes on without it, as it would on a file system without flock).
+class ClaimLock {
+public:
+  explicit ClaimLock(const QString &channel) {
+    const QByteArray path = (channel + QStringLiteral(".lock")).toLocal8Bit();
+    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()))
+      release();
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
+        release();
+      else
+        ::usleep(5000);
+    }
+  }
+  ~ClaimLock() { release(); }
+  ClaimLock(const ClaimLock &) = delete;
+  ClaimLock &operator=(const ClaimLock &) = delete;
+
+private:
+  void release() {
+    if (fd_ >= 0)
+      ::close(fd_); // closing the only descriptor of the open file gives the lock back
+    fd_ = -1;
+  }
+  int fd_ = -1;
+};
 
 QString runtimeFolder() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -68,6 +108,7 @@ SingleInstance::SingleInstance(QString name, QObject *parent) : QObject(parent),
 bool SingleInstance::claim() {
   if (server_.isListening())
     return true;
+  const ClaimLock lock(name_);
   // Ask before listening: a listening socket for the user is put in place by a rename,
   // which would silently take the name from a running instance.
   QLocalSocket probe;
@@ -111,9 +152,24 @@ void SingleInstance::acceptConnections() {
       const QString text = QString::fromUtf8(buffer->mid(4));
       buffer->clear();
       socket->disconnectFromServer();
-      emit LinkExecute(text);
+      deliver(text);
     });
   }
+}
+
+void SingleInstance::deliver(const QString &text) {
+  if (holding_)
+    held_.append(text);
+  else
+    emit LinkExecute(text);
+}
+
+void SingleInstance::releaseHeldLinks() {
+  // A message that arrives while the held ones run (a handler that waits in an event loop)
+  // queues up behind them.
+  while (!held_.isEmpty())
+    emit LinkExecute(held_.takeFirst());
+  holding_ = false;
 }
 
 bool SendToRunning(const QString &text, const QString &name, int budgetMs) {

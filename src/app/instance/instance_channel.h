@@ -9,6 +9,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace lumiqo {
 
@@ -30,11 +31,17 @@ public:
 
   // True when this is the first instance: it now listens (or, when the channel cannot be
   // set up at all, runs alone). False when another instance of the same user answers.
-  // A channel left behind by a crashed instance is removed and taken over.
+  // A channel left behind by a crashed instance is removed and taken over. Taking the
+  // channel is atomic among the user's starts: a lock file beside it is held meanwhile.
   bool claim();
 
   bool isListening() const { return server_.isListening(); }
   QString name() const { return name_; }
+
+  // Messages that arrive while the program is still starting are held, in order of arrival,
+  // until start-up releases them; from then on each is delivered as it arrives.
+  void releaseHeldLinks();
+  const QStringList &heldLinks() const { return held_; }
 
 signals:
   // A whole message from another instance, to be executed by `Form_LinkExecute`.
@@ -42,9 +49,12 @@ signals:
 
 private:
   void acceptConnections();
+  void deliver(const QString &text);
 
   QString name_;
   QLocalServer server_;
+  bool holding_ = true;
+  QStringList held_;
 };
 
 // Sends the command text to the running instance as one message and closes the

@@ -8,6 +8,7 @@
 #include "player/engine/ffmpeg_raii.h"
 #include "player/engine/null_output.h"
 #include "player/engine/pulse_output.h"
+#include "player/engine/reconnecting_output.h"
 #include "player/engine/stream.h"
 
 #include <atomic>
@@ -119,9 +120,12 @@ BOOL BASS_Init(int device, DWORD, DWORD, void *, const void *) {
   if (device == 0) {
     e.output = std::make_shared<lumiqo::engine::NullOutput>();
   } else if (device == -1 || device == 1) {
-    // The sound server when one answers, else ALSA's default device.
-    e.output = lumiqo::engine::PulseOutput::connect();
-    if (!e.output)
+    // The sound server when one answers, else ALSA's default device. A sound server that is
+    // restarted is connected to again for the next stream.
+    if (std::shared_ptr<Output> pulse = lumiqo::engine::PulseOutput::connect())
+      e.output = std::make_shared<lumiqo::engine::ReconnectingOutput>(
+          std::move(pulse), [] { return lumiqo::engine::PulseOutput::connect(); });
+    else
       e.output = lumiqo::engine::AlsaOutput::open();
     if (!e.output)
       return 0;

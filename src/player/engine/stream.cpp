@@ -73,7 +73,7 @@ void Stream::run() {
   while (!cancelled_ && decoder_->decode(pcm)) {
     bool wasEmpty = false;
     if (!buffer_.write(pcm.data(), pcm.size(), &wasEmpty))
-      return;
+      break; // freed, or the output went away (drained() before the end)
     if (wasEmpty)
       sink_->dataAvailable();
   }
@@ -100,6 +100,10 @@ void Stream::drained() {
     heardEnd_ = true;
     state_ = State::Ended;
   }
+  // When the output went away in the middle of the song (a sound server that died), nothing
+  // more will be heard: the decoder, which may wait on a full buffer, stops too, and the
+  // stream ends.
+  buffer_.cancel();
   wake_.notify_all();
 }
 

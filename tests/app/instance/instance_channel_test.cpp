@@ -4,13 +4,19 @@
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <QThread>
+#include <atomic>
 #include <cstring>
+#include <latch>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace lumiqo;
 
@@ -53,6 +59,7 @@ TEST_F(InstanceChannel, SecondInstanceHandsItsTextOverWhole) {
   ASSERT_TRUE(first.claim());
   ASSERT_TRUE(first.isListening());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   SingleInstance second(name());
   EXPECT_FALSE(second.claim());
@@ -70,10 +77,32 @@ TEST_F(InstanceChannel, SecondInstanceHandsItsTextOverWhole) {
   EXPECT_EQ(received.at(1).at(0).toString(), QStringLiteral("second"));
 }
 
+TEST_F(InstanceChannel, MessagesBeforeTheReleaseAreHeldAndDeliveredInOrder) {
+  SingleInstance first(name());
+  ASSERT_TRUE(first.claim());
+  QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  for (const char *text : {"one", "two", "three"}) {
+    ASSERT_TRUE(SendToRunning(QString::fromLatin1(text), name()));
+    const qsizetype held = first.heldLinks().size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.heldLinks().size() > held; }, 5000));
+  }
+  EXPECT_EQ(received.count(), 0);
+
+  first.releaseHeldLinks();
+  ASSERT_EQ(received.count(), 3);
+  EXPECT_EQ(received.at(0).at(0).toString(), QStringLiteral("one"));
+  EXPECT_EQ(received.at(2).at(0).toString(), QStringLiteral("three"));
+  EXPECT_TRUE(first.heldLinks().isEmpty());
+  ASSERT_TRUE(SendToRunning(QStringLiteral("four"), name()));
+  ASSERT_TRUE(received.wait(5000));
+  EXPECT_EQ(received.at(3).at(0).toString(), QStringLiteral("four"));
+}
+
 TEST_F(InstanceChannel, AMessageWrittenInPiecesArrivesAsOne) {
   SingleInstance first(name());
   ASSERT_TRUE(first.claim());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   QLocalSocket client;
   client.connectToServer(name());
@@ -99,15 +128,49 @@ TEST_F(InstanceChannel, ALeftoverChannelOfACrashedInstanceIsTakenOver) {
   EXPECT_TRUE(first.claim());
   EXPECT_TRUE(first.isListening());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
   ASSERT_TRUE(SendToRunning(QStringLiteral("after the crash"), name()));
   ASSERT_TRUE(received.wait(5000));
   EXPECT_EQ(received.at(0).at(0).toString(), QStringLiteral("after the crash"));
+}
+
+// Starts at the same moment take turns: exactly one takes the channel, in every round, with
+// or without a channel left behind by a crashed instance.
+TEST_F(InstanceChannel, OfManySimultaneousStartsExactlyOneTakesTheChannel) {
+  constexpr int kStarts = 12;
+  constexpr int kRounds = 20;
+  for (int round = 0; round < kRounds; ++round) {
+    if (round % 2 == 1)
+      leaveStaleSocket(name());
+    std::latch ready(kStarts);
+    std::latch claimed(kStarts + 1);
+    std::latch done(1);
+    std::atomic<int> first{0};
+    std::vector<std::unique_ptr<QThread>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+      starts.emplace_back(QThread::create([&] {
+        SingleInstance instance(name());
+        ready.arrive_and_wait();
+        if (instance.claim() && instance.isListening())
+          ++first;
+        claimed.count_down();
+        done.wait(); // every instance stays until all have claimed and been counted
+      }));
+      starts.back()->start();
+    }
+    claimed.arrive_and_wait();
+    EXPECT_EQ(first.load(), 1) << "round " << round;
+    done.count_down();
+    for (auto &start : starts)
+      ASSERT_TRUE(start->wait(10000));
+  }
 }
 
 TEST_F(InstanceChannel, OversizedMessagesAreRefusedAtBothEnds) {
   SingleInstance first(name());
   ASSERT_TRUE(first.claim());
   QSignalSpy received(&first, &SingleInstance::LinkExecute);
+  first.releaseHeldLinks();
 
   EXPECT_FALSE(SendToRunning(QString(kMaxHandOverBytes + 1, QLatin1Char('a')), name()));
 
