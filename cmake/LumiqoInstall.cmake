@@ -11,6 +11,8 @@ set(LUMIQO_ICON_DIR ${CMAKE_BINARY_DIR}/generated/icons)
 set(dist_out ${CMAKE_BINARY_DIR}/dist)
 
 install(TARGETS lumiqo RUNTIME DESTINATION ${LUMIQO_PROGRAM_DIR})
+# The decoder library is loaded from the program's own folder.
+install(TARGETS lumiqo_decoder LIBRARY DESTINATION ${LUMIQO_PROGRAM_DIR})
 install(DIRECTORY ${LUMIQO_BIN_DIR}/skin DESTINATION ${LUMIQO_PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/artists.txt DESTINATION ${LUMIQO_PROGRAM_DIR})
 install(TARGETS lumiqo-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

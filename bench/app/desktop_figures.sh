@@ -65,15 +65,14 @@ def windows():
 
 def launch():
     spy = subprocess.Popen(["xprop", "-root", "-spy", "_NET_CLIENT_LIST"], stdout=subprocess.PIPE, text=True)
-    spy.stdout.readline()
+    before = spy.stdout.readline().count("0x")  # the tray's own window may be listed
     t0 = time.monotonic()
     p = subprocess.Popen([player], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    while spy.stdout.readline().count("0x") < 3:
+    while spy.stdout.readline().count("0x") < before + 3:
         pass
     mapped = time.monotonic() - t0
     spy.terminate()
-    # Faded in: the main window's opacity property is gone again (a window at full opacity
-    # carries none).
+    # Faded in: the main window's opacity property is gone or says full opacity again.
     main = None
     while main is None:
         for w in windows():
@@ -82,7 +81,7 @@ def launch():
                 main = w
     while True:
         prop = subprocess.run(["xprop", "-id", main, "_NET_WM_WINDOW_OPACITY"], capture_output=True, text=True).stdout
-        if "not found" in prop or "no such atom" in prop:
+        if "not found" in prop or "no such atom" in prop or prop.rstrip().endswith("= 4294967295"):
             break
         time.sleep(0.002)
     faded = time.monotonic() - t0

@@ -48,7 +48,6 @@ std::string sample(const std::string &name) {
     std::string ff =
         "ffmpeg -hide_banner -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100:"
         "duration=30 -ac 2 ";
-    av_log_set_level(AV_LOG_ERROR);
     if (std::system((ff + "-c:a libmp3lame -b:a 128k " + d + "/tone.mp3").c_str()) != 0 ||
         std::system((ff + "-c:a wmav2 -b:a 128k -f asf " + d + "/tone.wma").c_str()) != 0)
       std::abort();

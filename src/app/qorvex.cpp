@@ -13,6 +13,7 @@
 #include "lyrics/lrc_show.h"
 #include "lyrics/lyrics_handover.h"
 #include "net/winsocks.h"
+#include "player/engine/decoder.h"
 #include "player/knobs.h"
 
 #include <QPixmap>
@@ -266,6 +267,8 @@ void qorvex::savelrc(QString &text) {
 }
 
 void qorvex::startLinkResolution() {
+  // The decoder library loads while the link is resolved, so the stream need not wait for it.
+  engine::Decoder::prepare();
   link_->start();
 }
 

@@ -16,6 +16,7 @@ const QStringList kInstalled{
     "bin/lumiqo",
     "bin/lumiqo-server",
     "lib/lumiqo/lumiqo",
+    "lib/lumiqo/liblumiqo_decoder.so",
     "lib/lumiqo/skin",
     "lib/lumiqo/artists.txt",
     "share/applications/lumiqo.desktop",
@@ -183,6 +184,7 @@ TEST_F(Installed, ThePackageHoldsTheProgramItsSkinEntriesIconAndServer) {
   const Ran depends = run("dpkg-deb", {"-f", deb, "Depends"}, env);
   EXPECT_TRUE(depends.out.contains("libqt6widgets6")) << depends.out.toStdString();
   EXPECT_TRUE(depends.out.contains("libsqlite3")) << depends.out.toStdString();
+  EXPECT_TRUE(depends.out.contains("libavcodec")) << depends.out.toStdString(); // the decoder library's
 }
 
 } // namespace

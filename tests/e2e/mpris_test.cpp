@@ -11,6 +11,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -99,6 +100,12 @@ protected:
                     {"string:org.mpris.MediaPlayer2", "string:" + name})
         .out;
   }
+  // The player's memory map: which libraries it has loaded.
+  QByteArray mapsOfPlayer() {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(player.processId()));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+  }
+
   bool waitForPlayerctl(const QStringList &args, const QString &expected) {
     return QTest::qWaitFor([&] { return playerctl(args) == expected; }, 60000);
   }
@@ -145,11 +152,14 @@ TEST_F(Mpris, TheDesktopsMediaControlsDriveThePlayer) {
       << rootProperty("Identity").toStdString();
   EXPECT_TRUE(rootProperty("DesktopEntry").contains("string \"lumiqo\""));
   EXPECT_EQ(playerctl({"status"}), "Stopped");
+  // Started, and nothing played yet: the decoder library, and FFmpeg with it, is not loaded.
+  EXPECT_FALSE(mapsOfPlayer().contains("libavcodec")) << "FFmpeg is loaded before any song";
 
   // Next starts the first row of the start list, as the next button does.
   playerctl({"next"});
   ASSERT_TRUE(waitForPlayerctl({"status"}, "Playing")) << server.log().toStdString();
   const QStringList titleAndArtist{"metadata", "--format", "{{xesam:title}}|{{xesam:artist}}"};
+  EXPECT_TRUE(mapsOfPlayer().contains("liblumiqo_decoder")) << "a song plays without the decoder library?";
   EXPECT_TRUE(waitForPlayerctl(titleAndArtist, "First Light|Lumiqo Band"))
       << playerctl(titleAndArtist).toStdString();
   const QString firstTrack = playerctl({"metadata", "mpris:trackid"});

@@ -1,8 +1,8 @@
 #pragma once
-// Opens an address (http:// or a local path) with FFmpeg and turns its first audio stream
-// into 44100 Hz stereo 16-bit samples.
-
-#include "player/engine/ffmpeg_raii.h"
+// A decoder: an address (http:// or a local path) turned into 44100 Hz stereo 16-bit samples.
+// The decoding itself lives in a library of its own beside the program, loaded the first time
+// it is needed (or earlier, in the background, when `prepare` is called), so that the player
+// starts and idles without FFmpeg and the libraries it brings.
 
 #include <cstdint>
 #include <functional>
@@ -18,40 +18,27 @@ public:
   using Interrupt = std::function<bool()>;
 
   // Connects, reads the header and opens the codec; nullptr (with a reason in *error) when
-  // the address cannot be reached, answers with an error, or holds no decodable audio.
+  // the address cannot be reached, answers with an error, or holds no decodable audio, or
+  // when the decoder library cannot be loaded. Waits for a load that `prepare` started.
   static std::unique_ptr<Decoder> open(const std::string &location, Interrupt interrupt,
                                        std::string *error = nullptr);
-  ~Decoder();
-  Decoder(const Decoder &) = delete;
-  Decoder &operator=(const Decoder &) = delete;
+  // Starts loading the decoder library on a thread of its own, once; returns at once.
+  static void prepare();
+  // The decoder library is loaded (and opens may go ahead without waiting for it).
+  static bool loaded();
+
+  virtual ~Decoder() = default;
 
   // Replaces out with the next decoded samples; false once the stream has ended (or broke).
-  bool decode(std::vector<std::uint8_t> &out);
-
+  virtual bool decode(std::vector<std::uint8_t> &out) = 0;
   // The stream's duration in bytes of the decoded format; 0 when unknown.
-  std::uint64_t lengthBytes() const { return lengthBytes_; }
-  const char *formatName() const;
+  virtual std::uint64_t lengthBytes() const = 0;
+  virtual const char *formatName() const = 0;
 
-private:
-  explicit Decoder(Interrupt interrupt);
-  static int interruptCallback(void *opaque);
-  bool convert(const AVFrame &frame, std::vector<std::uint8_t> &out);
-  void flushResampler(std::vector<std::uint8_t> &out);
-
-  Interrupt interrupt_;
-  FormatContextPtr format_;
-  CodecContextPtr codec_;
-  SwrContextPtr resampler_;
-  PacketPtr packet_;
-  FramePtr frame_;
-  int streamIndex_ = -1;
-  std::uint64_t lengthBytes_ = 0;
-  bool inputDone_ = false;
-  bool finished_ = false;
-  // What the resampler was set up for.
-  int inRate_ = 0;
-  int inFormat_ = -1;
-  AVChannelLayout inLayout_{};
+protected:
+  Decoder() = default;
+  Decoder(const Decoder &) = delete;
+  Decoder &operator=(const Decoder &) = delete;
 };
 
 } // namespace lumiqo::engine

@@ -5,7 +5,6 @@
 #include "base/gbk.h"
 #include "player/engine/alsa_output.h"
 #include "player/engine/audio_format.h"
-#include "player/engine/ffmpeg_raii.h"
 #include "player/engine/null_output.h"
 #include "player/engine/pulse_output.h"
 #include "player/engine/reconnecting_output.h"
@@ -115,8 +114,7 @@ BOOL BASS_Init(int device, DWORD, DWORD, void *, const void *) {
   Engine &e = engine();
   std::lock_guard lock(e.mutex);
   if (e.output)
-    return 0;                     // already initialised
-  av_log_set_level(AV_LOG_ERROR); // FFmpeg's warnings about damaged frames are not ours to print
+    return 0; // already initialised
   if (device == 0) {
     e.output = std::make_shared<lumiqo::engine::NullOutput>();
   } else if (device == -1 || device == 1) {

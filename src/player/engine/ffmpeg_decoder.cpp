@@ -1,4 +1,4 @@
-#include "player/engine/decoder.h"
+#include "player/engine/ffmpeg_decoder.h"
 
 #include "player/engine/audio_format.h"
 
@@ -63,27 +63,28 @@ bool headerIsEnough(const AVFormatContext &format) {
 
 } // namespace
 
-Decoder::Decoder(Interrupt interrupt)
+FfmpegDecoder::FfmpegDecoder(Interrupt interrupt)
     : interrupt_(std::move(interrupt)), packet_(av_packet_alloc()), frame_(av_frame_alloc()) {}
 
-Decoder::~Decoder() {
+FfmpegDecoder::~FfmpegDecoder() {
   av_channel_layout_uninit(&inLayout_);
 }
 
-int Decoder::interruptCallback(void *opaque) {
-  auto *self = static_cast<Decoder *>(opaque);
+int FfmpegDecoder::interruptCallback(void *opaque) {
+  auto *self = static_cast<FfmpegDecoder *>(opaque);
   return self->interrupt_ && self->interrupt_() ? 1 : 0;
 }
 
-std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt interrupt, std::string *error) {
-  std::unique_ptr<Decoder> d(new Decoder(std::move(interrupt)));
+std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const std::string &location, Interrupt interrupt,
+                                                   std::string *error) {
+  std::unique_ptr<FfmpegDecoder> d(new FfmpegDecoder(std::move(interrupt)));
   if (!d->packet_ || !d->frame_)
     return setError(error, "out of memory"), nullptr;
 
   AVFormatContext *raw = avformat_alloc_context();
   if (!raw)
     return setError(error, "out of memory"), nullptr;
-  raw->interrupt_callback.callback = &Decoder::interruptCallback;
+  raw->interrupt_callback.callback = &FfmpegDecoder::interruptCallback;
   raw->interrupt_callback.opaque = d.get();
   Dictionary options;
   // Only plain files and web addresses; no concat:, subfile: or other nested protocols.
@@ -131,11 +132,11 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
   return d;
 }
 
-const char *Decoder::formatName() const {
+const char *FfmpegDecoder::formatName() const {
   return format_->iformat ? format_->iformat->name : "";
 }
 
-bool Decoder::decode(std::vector<std::uint8_t> &out) {
+bool FfmpegDecoder::decode(std::vector<std::uint8_t> &out) {
   out.clear();
   while (out.empty() && !finished_) {
     int rc = avcodec_receive_frame(codec_.get(), frame_.get());
@@ -176,7 +177,7 @@ bool Decoder::decode(std::vector<std::uint8_t> &out) {
   return !out.empty();
 }
 
-bool Decoder::convert(const AVFrame &frame, std::vector<std::uint8_t> &out) {
+bool FfmpegDecoder::convert(const AVFrame &frame, std::vector<std::uint8_t> &out) {
   if (frame.nb_samples <= 0)
     return true;
   AVChannelLayout layout{};
@@ -216,7 +217,7 @@ bool Decoder::convert(const AVFrame &frame, std::vector<std::uint8_t> &out) {
   return got >= 0;
 }
 
-void Decoder::flushResampler(std::vector<std::uint8_t> &out) {
+void FfmpegDecoder::flushResampler(std::vector<std::uint8_t> &out) {
   if (!resampler_)
     return;
   int room = swr_get_out_samples(resampler_.get(), 0);
@@ -230,3 +231,11 @@ void Decoder::flushResampler(std::vector<std::uint8_t> &out) {
 }
 
 } // namespace lumiqo::engine
+
+// The library's one entry point (see decoder_library.cpp).
+extern "C" LUMIQO_DECODER_EXPORT lumiqo::engine::Decoder *
+lumiqo_decoder_open(const std::string &location, lumiqo::engine::Decoder::Interrupt interrupt,
+                    std::string *error) {
+  av_log_set_level(AV_LOG_ERROR); // FFmpeg's warnings about damaged frames are not ours to print
+  return lumiqo::engine::FfmpegDecoder::open(location, std::move(interrupt), error).release();
+}

@@ -1,0 +1,90 @@
+// Loads the decoder library (liblumiqo_decoder.so) from the program's own folder, once, and
+// opens decoders through its one entry point. The library is never unloaded: decoders it made
+// may outlive any caller.
+#include "player/engine/decoder.h"
+
+#include <atomic>
+#include <climits>
+#include <mutex>
+#include <thread>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace lumiqo::engine {
+
+namespace {
+
+using OpenFunction = Decoder *(*)(const std::string &, Decoder::Interrupt, std::string *);
+
+constexpr const char *kLibraryName = "liblumiqo_decoder.so";
+
+struct Library {
+  OpenFunction open = nullptr;
+  std::string error; // why it could not be loaded
+};
+
+std::atomic<bool> loadedFlag{false};
+
+// The folder of the running program, with its slash; empty when /proc does not say.
+std::string programFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0)
+    return {};
+  std::string folder(path, static_cast<std::size_t>(n));
+  return folder.substr(0, folder.rfind('/') + 1);
+}
+
+Library load() {
+  Library library;
+  // Beside the program first (the build tree, the installed program folder), then wherever
+  // the dynamic loader looks.
+  void *handle = nullptr;
+  for (const std::string &path : {programFolder() + kLibraryName, std::string(kLibraryName)}) {
+    handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle)
+      break;
+    if (const char *why = ::dlerror())
+      library.error = why;
+  }
+  if (!handle)
+    return library;
+  library.open = reinterpret_cast<OpenFunction>(::dlsym(handle, "lumiqo_decoder_open"));
+  if (!library.open)
+    library.error = std::string(kLibraryName) + " has no entry point lumiqo_decoder_open";
+  else
+    loadedFlag = true;
+  return library;
+}
+
+// Loaded by the first caller; the others wait for it.
+const Library &library() {
+  static const Library instance = load();
+  return instance;
+}
+
+} // namespace
+
+std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt interrupt, std::string *error) {
+  const Library &lib = library();
+  if (!lib.open) {
+    if (error)
+      *error = "the decoder library cannot be loaded: " + lib.error;
+    return nullptr;
+  }
+  return std::unique_ptr<Decoder>(lib.open(location, std::move(interrupt), error));
+}
+
+void Decoder::prepare() {
+  static std::once_flag started;
+  // Detached: loading a library cannot be cut short, and a program that ends meanwhile waits
+  // for the dynamic loader's lock before it runs its exit handlers.
+  std::call_once(started, [] { std::thread([] { library(); }).detach(); });
+}
+
+bool Decoder::loaded() {
+  return loadedFlag.load();
+}
+
+} // namespace lumiqo::engine
