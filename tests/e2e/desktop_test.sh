@@ -125,6 +125,23 @@ xdotool key Up sleep 0.2 key Right sleep 0.2 key Return # 热门分类 > 歌曲�
 wait_for 5 served "GET /soft/mlist1.txt" && ok "a chart from the list menu loads" || fail "the chart was not requested"
 sleep 0.5
 
+# --- the search panel: Chinese typed into its box is searched for with Enter ---------------
+click_at "$list" 261 35 # 关键字找歌 opens the panel over the list
+sleep 0.5
+click_at "$list" 203 207 # the search box: focus, and a click selects its text
+xdotool type --delay 150 "晚风"
+xdotool key Return
+# The access log leaves out query strings: the reply's size tells the term, as asked here.
+wait_for 5 served "GET /soft/mlist_soso.asp" || fail "Enter in the search box searched nothing"
+searched=$(grep "GET /soft/mlist_soso.asp" "$work/server.log" | head -n 1)
+soso() { python3 -c "import urllib.request, sys; print(len(urllib.request.urlopen(sys.argv[1]).read()))" \
+  "http://127.0.0.1:$port/soft/mlist_soso.asp?gs=$1&t=0"; }
+found=$(soso "$(python3 -c 'print("晚风".encode("gbk").hex())')") nothing=$(soso 7a7a7a7a)
+[ "$found" != "$nothing" ] && [[ "$searched" == *" 200 $found "* ]] && ok "typed 晚风 and searched for it" ||
+  fail "the search was not for the typed 晚风: '$searched', a reply for 晚风 has $found bytes"
+click_at "$list" 261 35 # and the panel closes again
+sleep 0.5
+
 # --- a double-click on the first row plays it ----------------------------------------------
 if [ "$device" = -1 ]; then
   parec -d lumiqo_null.monitor --raw --format=s16le --channels=2 --rate=44100 >"$work/heard.raw" 2>/dev/null &
