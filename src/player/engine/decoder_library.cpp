@@ -77,10 +77,19 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
 }
 
 void Decoder::prepare() {
+  // The loading thread is joined when the program ends: a load cannot be cut short, and a
+  // program must not end in the middle of one (the libraries' own start-up code would be
+  // left half done).
+  struct Loader {
+    std::thread thread;
+    ~Loader() {
+      if (thread.joinable())
+        thread.join();
+    }
+  };
+  static Loader loader;
   static std::once_flag started;
-  // Detached: loading a library cannot be cut short, and a program that ends meanwhile waits
-  // for the dynamic loader's lock before it runs its exit handlers.
-  std::call_once(started, [] { std::thread([] { library(); }).detach(); });
+  std::call_once(started, [] { loader.thread = std::thread([] { library(); }); });
 }
 
 bool Decoder::loaded() {
