@@ -9,6 +9,7 @@
 #include "catalogue/muen.h"
 #include "controls/qmlistbox.h"
 #include "controls/vondan.h"
+#include "controls/window_drag_loop.h"
 #include "lyrics/frm_lrc_show.h"
 #include "lyrics/lrc_show.h"
 #include "lyrics/lyrics_handover.h"
@@ -25,6 +26,7 @@ qorvex::qorvex(QWidget *parent)
       tray_(std::make_unique<TrayIcon>()) {
   setWindowTitle(kAppTitle);
   buildControls();
+  dragLoop_ = WindowDragLoop::of(this);
 
   gs_timer.setInterval(50);
   Latency.setInterval(1000);

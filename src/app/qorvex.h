@@ -43,6 +43,7 @@ class muen;
 class MagneticDock;
 class TrayIcon;
 class ClickArea;
+class WindowDragLoop;
 
 class qorvex : public QWidget, public PlayerFace, public LinkExecuteHost, public LinkResolutionHost {
   Q_OBJECT
@@ -114,7 +115,6 @@ public:
   frmLrcShow &lyricsWindow();
   frmPlayList &playListWindow();
   muen &menus();
-  MagneticDock *oMagneticWnd() const { return oMagneticWnd_; }
   TrayIcon &tray() { return *tray_; }
 
   // The play queue `m_list` and the lyrics view `LrcShow1`, on the other windows.
@@ -235,6 +235,8 @@ private:
   frmPlayList *playListWindow_ = nullptr;
   muen *menus_ = nullptr;
   MagneticDock *oMagneticWnd_ = nullptr;
+  // The main window's own move loop, which the face's mouse drives.
+  WindowDragLoop *dragLoop_ = nullptr;
   QString stateText_; // what was last written into play_zt, as written
   bool engineUp_ = false;
   bool minimisedToTaskBar_ = false;

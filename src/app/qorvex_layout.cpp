@@ -9,6 +9,7 @@
 #include "catalogue/frm_play_list.h"
 #include "controls/click_area.h"
 #include "controls/colour_key_mask.h"
+#include "controls/hidpi.h"
 #include "controls/mod_skin.h"
 #include "controls/vondan.h"
 #include "net/winsocks.h"
@@ -145,13 +146,21 @@ void qorvex::applyColourKey() {
 void qorvex::loadanniu() {
   const QString skin = AppFolder() + QStringLiteral("skin/");
   QStringList unreadable;
-  auto strip = [&](vondan *b, const char *file) {
-    if (!b->setUPicPath(skin + QString::fromLatin1(file)))
+  auto note = [&](bool read, const char *file) {
+    if (!read)
       unreadable << QDir::toNativeSeparators(skin + QString::fromLatin1(file));
   };
-  auto picture = [&](SkinImage *i, const char *file) {
-    if (!i->load(skin + QString::fromLatin1(file)))
-      unreadable << QDir::toNativeSeparators(skin + QString::fromLatin1(file));
+  auto strip = [&](vondan *b, const char *file) {
+    note(b->setUPicPath(skin + QString::fromLatin1(file)), file);
+  };
+  // The volume and seek bars share their two pictures: each is read once.
+  const qreal ratio = devicePixelRatioF();
+  const QImage track = loadSkinImage(skin + QStringLiteral("volume_fill.bmp"), ratio);
+  const QImage knob = loadSkinImage(skin + QStringLiteral("volume.bmp"), ratio);
+  auto picture = [&](SkinImage *i, const QImage &image, const char *file) {
+    note(!image.isNull(), file);
+    if (!image.isNull())
+      i->setPicture(image);
   };
 
   strip(an_play, "play.bmp");
@@ -173,13 +182,13 @@ void qorvex::loadanniu() {
   placeTwips(an_close, 1755, 2040, 195, 195);
   strip(an_minimize, "minimize.bmp");
   placeTwips(an_minimize, 2115, 1605, 195, 195);
-  picture(an_volume_fill, "volume_fill.bmp");
+  picture(an_volume_fill, track, "volume_fill.bmp");
   placeTwips(an_volume_fill, kVolumeTrackLeft, 1575, kVolumeTrackWidth, 90);
-  picture(an_Volume, "volume.bmp");
+  picture(an_Volume, knob, "volume.bmp");
   placeTwips(an_Volume, volumeLeft_, 1590, kKnobWidth, 90);
-  picture(an_bar_bg, "volume_fill.bmp");
+  picture(an_bar_bg, track, "volume_fill.bmp");
   placeTwips(an_bar_bg, kSeekLeftMin, 1920, 2130, 90);
-  picture(an_bar, "volume.bmp");
+  picture(an_bar, knob, "volume.bmp");
   placeTwips(an_bar, seekLeft_, 1920, kKnobWidth, 90);
   vondan *closeList = playListWindow().an_close_list;
   strip(closeList, "close2.bmp");

@@ -5,6 +5,7 @@
 #include "app/tray_icon.h"
 #include "base/app_folder.h"
 #include "catalogue/frm_play_list.h"
+#include "lyrics/downlrc.h"
 #include "lyrics/frm_lrc_show.h"
 
 #include <QCloseEvent>
@@ -15,7 +16,7 @@ namespace lumiqo {
 void qorvex::an_close_Click() {
   // The lyrics work file goes first (a missing file is no error); unloading the main window
   // runs the two phases below.
-  QFile::remove(DataFolder() + QStringLiteral("lrc"));
+  QFile::remove(downlrc::LyricsScratchFile());
   close();
 }
 
@@ -45,7 +46,7 @@ void qorvex::closeEvent(QCloseEvent *event) {
 }
 
 void qorvex::finalShutdown() {
-  QFile::remove(DataFolder() + QStringLiteral("lrc"));
+  QFile::remove(downlrc::LyricsScratchFile());
   for (QTimer *timer : {&gs_timer, &link_->Timer1, &Latency, &core_->times_zt, &core_->Timer2,
                         &core_->tmrNetRadio, &core_->music_next})
     timer->stop();

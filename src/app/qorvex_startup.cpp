@@ -33,14 +33,11 @@
 namespace lumiqo {
 namespace {
 
-int px(double twips) {
-  return twipsToPixels(static_cast<int>(twips));
-}
-
 // The playlist window's list and its frame (twips).
 void layOutList(frmPlayList &list) {
-  list.m_listView->setGeometry(px(0), px(0), px(4290), px(4065));
-  list.f_list2->setGeometry(px(150), px(1080), px(4290), px(4065));
+  list.m_listView->setGeometry(twipsToPixels(0), twipsToPixels(0), twipsToPixels(4290), twipsToPixels(4065));
+  list.f_list2->setGeometry(twipsToPixels(150), twipsToPixels(1080), twipsToPixels(4290),
+                            twipsToPixels(4065));
 }
 
 // The search panel: hidden, the size of its background, centred over the list's frame; the
@@ -52,9 +49,10 @@ void layOutSearchPanel(frmPlayList &list) {
                             list.f_list2->y() + (list.f_list2->height() - list.f_serach_music->height()) / 2);
   static constexpr int kOptionLefts[] = {70, 720, 1350};
   for (int i = 0; i < 3; ++i)
-    list.music_type[static_cast<std::size_t>(i)]->move(px(kOptionLefts[i]), px(170));
+    list.music_type[static_cast<std::size_t>(i)]->move(twipsToPixels(kOptionLefts[i]), twipsToPixels(170));
   list.music_type[0]->setChecked(true);
-  list.s_music_name->setGeometry(list.s_music_name->x(), px(150), list.s_music_name->width(), px(250));
+  list.s_music_name->setGeometry(list.s_music_name->x(), twipsToPixels(150), list.s_music_name->width(),
+                                 twipsToPixels(250));
 }
 
 // The list's frame takes the lyrics window's grey.
@@ -118,9 +116,9 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
 
   // 10. Time object, 11. time digits.
   state().time_fmt = std::make_unique<cbass_time>();
-  static constexpr double kDigitLefts[] = {2640, 2910, 3165, 3405, 3675};
+  static constexpr int kDigitLefts[] = {2640, 2910, 3165, 3405, 3675};
   for (int i = 0; i < 5; ++i)
-    timelist[static_cast<std::size_t>(i)]->move(px(kDigitLefts[i]), px(1050));
+    timelist[static_cast<std::size_t>(i)]->move(twipsToPixels(kDigitLefts[i]), twipsToPixels(1050));
 
   // 12. Welcome state.
   setStateText(kStateWelcome);
@@ -148,8 +146,8 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   BASS_SetVolume(1.0f);
 
   // 19. Link labels: invisible click areas over the skin.
-  an_web->move(px(5220), px(1500));
-  an_bbs->move(px(5220), px(1875));
+  an_web->move(twipsToPixels(5220), twipsToPixels(1500));
+  an_bbs->move(twipsToPixels(5220), twipsToPixels(1875));
   an_web->setText(QStringLiteral("\u3000\u3000"));
   an_bbs->setText(QStringLiteral("\u3000\u3000"));
   catalogue.page_name = QStringLiteral("01.asp");
@@ -209,8 +207,8 @@ void qorvex::placeWindows() {
   const int left = whole.x() + (whole.width() - width()) / 2;
   const int top = whole.y() + whole.height() - height() - lrc.height() - list.height();
   QRect mainRect(left, top, width(), height());
-  QRect listRect(mainRect.right() + 1 - list.width(), top + px(2230), list.width(), list.height());
-  QRect lrcRect(mainRect.right() + 1 - lrc.width(), top - px(790 + 60), lrc.width(), lrc.height());
+  QRect listRect(mainRect.right() + 1 - list.width(), top + twipsToPixels(2230), list.width(), list.height());
+  QRect lrcRect(mainRect.right() + 1 - lrc.width(), top - twipsToPixels(790 + 60), lrc.width(), lrc.height());
 
   // Kept on the work area as one group, where the formula would put a window off it.
   const QRect area = screen->availableGeometry();

@@ -41,16 +41,11 @@ void qorvex::connectControls() {
   connect(an_web, &ClickArea::Click, this, &qorvex::an_web_Click);
   connect(an_bbs, &ClickArea::Click, this, &qorvex::an_bbs_Click);
 
-  connect(an_Volume, &SkinImage::MouseDown, this,
-          [this](Qt::MouseButton b, double x) { an_Volume_MouseDown(b, x); });
-  connect(an_Volume, &SkinImage::MouseMove, this,
-          [this](Qt::MouseButtons b, double x) { an_Volume_MouseMove(b, x); });
-  connect(an_volume_fill, &SkinImage::MouseDown, this,
-          [this](Qt::MouseButton b, double x) { an_volume_fill_MouseDown(b, x); });
-  connect(an_bar, &SkinImage::MouseDown, this,
-          [this](Qt::MouseButton b, double x) { an_bar_MouseDown(b, x); });
-  connect(an_bar, &SkinImage::MouseMove, this,
-          [this](Qt::MouseButtons b, double x) { an_bar_MouseMove(b, x); });
+  connect(an_Volume, &SkinImage::MouseDown, this, &qorvex::an_Volume_MouseDown);
+  connect(an_Volume, &SkinImage::MouseMove, this, &qorvex::an_Volume_MouseMove);
+  connect(an_volume_fill, &SkinImage::MouseDown, this, &qorvex::an_volume_fill_MouseDown);
+  connect(an_bar, &SkinImage::MouseDown, this, &qorvex::an_bar_MouseDown);
+  connect(an_bar, &SkinImage::MouseMove, this, &qorvex::an_bar_MouseMove);
   connect(s_main1, &SkinImage::MouseDown, this, &qorvex::s_main1_MouseDown);
   connect(s_main1, &SkinImage::MouseMove, this, &qorvex::s_main1_MouseMove);
   connect(s_main1, &SkinImage::MouseUp, this, &qorvex::s_main1_MouseUp);
@@ -188,7 +183,7 @@ QPoint globalFromTwips(const QWidget *w, double x, double y) {
 void qorvex::s_main1_MouseDown(Qt::MouseButton button, double x, double y) {
   if (button == Qt::LeftButton) {
     dragging = 1;
-    WindowDragLoop::of(this)->pressed(WindowDragLoop::Caption, globalFromTwips(s_main1, x, y));
+    dragLoop_->pressed(WindowDragLoop::Caption, globalFromTwips(s_main1, x, y));
   } else if (button == Qt::RightButton) {
     menus().popUp(menus().muen_list(), globalFromTwips(s_main1, x, y));
   }
@@ -196,12 +191,12 @@ void qorvex::s_main1_MouseDown(Qt::MouseButton button, double x, double y) {
 
 void qorvex::s_main1_MouseMove(Qt::MouseButtons buttons, double x, double y) {
   if ((buttons & Qt::LeftButton) && dragging)
-    WindowDragLoop::of(this)->moved(globalFromTwips(s_main1, x, y));
+    dragLoop_->moved(globalFromTwips(s_main1, x, y));
 }
 
 void qorvex::s_main1_MouseUp(Qt::MouseButton, double, double) {
   dragging = 0;
-  WindowDragLoop::of(this)->released();
+  dragLoop_->released();
 }
 
 // --- link areas --------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <optional>
 
 namespace lumiqo {
 namespace {
@@ -45,6 +46,7 @@ bool ClsIcon::LoadFromFile(const QString &FileName) {
 bool ClsIcon::LoadFromData(const QByteArray &data) {
   bytes_ = data;
   entries_.clear();
+  decoded_.clear();
   if (data.size() < kHeaderSize)
     return false;
   const int count = s16(data, 4);
@@ -98,7 +100,15 @@ QByteArray ClsIcon::data(int Index) const {
 }
 
 QImage ClsIcon::image(int Index) const {
-  return decodeIconImage(data(Index));
+  if (!entry(Index))
+    return {};
+  // Decoded once: the play list draws its icon on every paint of the playing row.
+  if (decoded_.size() != entries_.size())
+    decoded_ = QVector<std::optional<QImage>>(entries_.size());
+  std::optional<QImage> &picture = decoded_[Index];
+  if (!picture)
+    picture = decodeIconImage(data(Index));
+  return *picture;
 }
 
 bool ClsIcon::Draw(QPainter &hdc, int X, int Y, int Index) const {

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 class QPainter;
 
 namespace lumiqo {
@@ -58,6 +60,7 @@ private:
 
   QByteArray bytes_;
   QVector<Entry> entries_;
+  mutable QVector<std::optional<QImage>> decoded_; // by index, filled as they are drawn
   qreal ratio_ = 1;
 };
 

@@ -92,7 +92,6 @@ void cMagneticWnd::EnterSizeMove(WindowId window, QPoint cursor) {
       grabOffset_ = QPoint(rects_[i].left - cursor.x(), rects_[i].top - cursor.y());
     }
   }
-  currentCursor_ = cursor;
 }
 
 void cMagneticWnd::snapTo(const Rect &r, const Rect &q, int &dx, int &dy) const {
@@ -124,7 +123,6 @@ cMagneticWnd::MoveResult cMagneticWnd::Moving(WindowId window, const Rect &propo
   const int w = slotOf(window);
   if (w == 0)
     return {proposed, {}};
-  currentCursor_ = cursor;
   // Each step starts again from the cursor, so a snap never accumulates.
   const int left = cursor.x() + grabOffset_.x(), top = cursor.y() + grabOffset_.y();
   Rect r = proposed.translated(left - proposed.left, top - proposed.top);
@@ -162,7 +160,13 @@ cMagneticWnd::Rect cMagneticWnd::Sizing(WindowId window, int edge, const Rect &p
   const bool topMoves = edge == Top || edge == TopLeft || edge == TopRight;
   const bool bottomMoves = edge == Bottom || edge == BottomLeft || edge == BottomRight;
   const int s = snapWidth_;
-  auto near = [s](int a, int b) { return std::abs(a - b) < s; };
+  // The moving edge, proposed at `from`, goes to a or else b when within the snap width.
+  auto snapEdge = [s](int from, int &edge, int a, int b) {
+    if (std::abs(from - a) < s)
+      edge = a;
+    else if (std::abs(from - b) < s)
+      edge = b;
+  };
   const Rect o = proposed;
   Rect r = proposed;
   for (std::size_t i = 0; i < records_.size(); ++i) {
@@ -170,30 +174,16 @@ cMagneticWnd::Rect cMagneticWnd::Sizing(WindowId window, int edge, const Rect &p
       continue;
     const Rect &q = rects_[i];
     if (r.top < q.bottom + s && r.bottom > q.top - s) {
-      if (leftMoves) {
-        if (near(o.left, q.left))
-          r.left = q.left;
-        else if (near(o.left, q.right))
-          r.left = q.right;
-      } else if (rightMoves) {
-        if (near(o.right, q.left))
-          r.right = q.left;
-        else if (near(o.right, q.right))
-          r.right = q.right;
-      }
+      if (leftMoves)
+        snapEdge(o.left, r.left, q.left, q.right);
+      else if (rightMoves)
+        snapEdge(o.right, r.right, q.left, q.right);
     }
     if (r.left < q.right + s && r.right > q.left - s) {
-      if (topMoves) {
-        if (near(o.top, q.top))
-          r.top = q.top;
-        else if (near(o.top, q.bottom))
-          r.top = q.bottom;
-      } else if (bottomMoves) {
-        if (near(o.bottom, q.top))
-          r.bottom = q.top;
-        else if (near(o.bottom, q.bottom))
-          r.bottom = q.bottom;
-      }
+      if (topMoves)
+        snapEdge(o.top, r.top, q.top, q.bottom);
+      else if (bottomMoves)
+        snapEdge(o.bottom, r.bottom, q.top, q.bottom);
     }
   }
   return r;

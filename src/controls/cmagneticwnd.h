@@ -123,7 +123,6 @@ private:
   int snapWidth_ = 10;
   QPoint startCursor_;
   QPoint grabOffset_;
-  QPoint currentCursor_;
 };
 
 } // namespace lumiqo

@@ -2,6 +2,8 @@
 
 #include "base/colour.h"
 #include "controls/fitted_text.h"
+#include "controls/hidpi.h"
+#include "controls/mouse_masks.h"
 #include "controls/program_resources.h"
 #include "controls/round_half_even.h"
 
@@ -17,18 +19,6 @@ namespace lumiqo {
 namespace {
 
 constexpr int kIconSize = 12;
-
-int buttonCode(Qt::MouseButtons buttons) {
-  return (buttons & Qt::LeftButton ? QMListBox::kLeftButton : 0) |
-         (buttons & Qt::RightButton ? QMListBox::kRightButton : 0) |
-         (buttons & Qt::MiddleButton ? QMListBox::kMiddleButton : 0);
-}
-
-int shiftCode(Qt::KeyboardModifiers modifiers) {
-  return (modifiers & Qt::ShiftModifier ? QMListBox::kShiftMask : 0) |
-         (modifiers & Qt::ControlModifier ? QMListBox::kCtrlMask : 0) |
-         (modifiers & Qt::AltModifier ? QMListBox::kAltMask : 0);
-}
 
 } // namespace
 
@@ -228,7 +218,7 @@ void PlayListView::ensurePlayIcon() {
   iconRatio_ = ratio;
   ensureProgramResources();
   const QString plain = programResourcePath(QStringLiteral("PLAYICON.ico"));
-  const QString twice = programResourcePath(QStringLiteral("PLAYICON@2x.ico"));
+  const QString twice = doubleSizePath(plain);
   const bool useTwice = ratio >= 2 && QFileInfo::exists(twice);
   if (!playIcon_.LoadFromFile(useTwice ? twice : plain))
     playIcon_ = ClsIcon(); // no icon: the playing row shows no mark in that column
@@ -313,19 +303,19 @@ void PlayListView::resizeEvent(QResizeEvent *) {
 void PlayListView::mousePressEvent(QMouseEvent *event) {
   releaseEndsDouble_ = false;
   const QPointF at = event->position();
-  model_.mousePress(buttonCode(event->button()), shiftCode(event->modifiers()), static_cast<float>(at.x()),
+  model_.mousePress(buttonMask(event->button()), shiftMask(event->modifiers()), static_cast<float>(at.x()),
                     static_cast<float>(at.y()));
 }
 
 void PlayListView::mouseMoveEvent(QMouseEvent *event) {
   const QPointF at = event->position();
-  model_.mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), static_cast<float>(at.x()),
+  model_.mouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()), static_cast<float>(at.x()),
                    static_cast<float>(at.y()));
 }
 
 void PlayListView::mouseReleaseEvent(QMouseEvent *event) {
   const QPointF at = event->position();
-  model_.mouseRelease(buttonCode(event->button()), shiftCode(event->modifiers()), static_cast<float>(at.x()),
+  model_.mouseRelease(buttonMask(event->button()), shiftMask(event->modifiers()), static_cast<float>(at.x()),
                       static_cast<float>(at.y()));
   const bool click = !releaseEndsDouble_ && rect().contains(at.toPoint());
   releaseEndsDouble_ = false;

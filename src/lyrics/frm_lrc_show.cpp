@@ -20,10 +20,6 @@ namespace {
 constexpr QSize kSkinSize(306, 87);
 constexpr QRgb kSkinBody = qRgb(41, 40, 41);
 
-int px(double twips) {
-  return twipsToPixels(static_cast<int>(twips));
-}
-
 } // namespace
 
 QImage frmLrcShow::resourceSkin(qreal ratio) {
@@ -54,7 +50,7 @@ frmLrcShow::~frmLrcShow() {
 void frmLrcShow::Form_Load() {
   // A missing strip costs only the button's picture.
   an_close_lrc->setUPicPath(AppFolder() + QStringLiteral("skin/close2.bmp"));
-  an_close_lrc->setGeometry(an_close_lrc->x(), px(105), px(225), px(225));
+  an_close_lrc->setGeometry(an_close_lrc->x(), twipsToPixels(105), twipsToPixels(225), twipsToPixels(225));
   // Pure red is see-through from now on: the mask follows every painting of the frame.
   LrcShow1->setForeColor(kForeColor);
   cuts_ = FrameCuts{750, 750, 765, 765};
@@ -81,8 +77,9 @@ void frmLrcShow::Form_Resize() {
   placeGrips(W, H);
   // The view refreshes at its new size and asks for its background (LrcShow1_Paint), which
   // it then takes from the surface just painted.
-  LrcShow1->setGeometry(px(135), px(510), px(W - 270), px(H - 660));
-  an_close_lrc->move(px(W - 360), an_close_lrc->y());
+  LrcShow1->setGeometry(twipsToPixels(135), twipsToPixels(510), twipsToPixels(W - 270),
+                        twipsToPixels(H - 660));
+  an_close_lrc->move(twipsToPixels(W - 360), an_close_lrc->y());
   // The display stays suspended while a grip is held; the release resumes it.
   if (!drag_)
     LrcShow1->setTimerE(true);

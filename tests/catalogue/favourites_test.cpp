@@ -4,10 +4,12 @@
 #include "catalogue/favourites.h"
 #include "catalogue/load_list.h"
 #include "controls/qmlistbox.h"
+#include "support/scoped_env.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -194,9 +196,10 @@ TEST_F(FavouritesTest, InterruptedRewriteLeavesOldOrNewFile) {
 TEST_F(FavouritesTest, ReadOnlyProgramFolderKeepsTheFavouritesInTheUsersDataFolder) {
   QTemporaryDir data;
   ASSERT_TRUE(data.isValid());
-  const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
-  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+  const test::ScopedEnv dataHome("XDG_DATA_HOME", data.path().toLocal8Bit());
   const QFile::Permissions writable = QFileInfo(folder_.path()).permissions();
+  // Writable again however the test ends, so that the folder can be removed.
+  const auto restore = qScopeGuard([&] { QFile::setPermissions(folder_.path(), writable); });
   ASSERT_TRUE(QFile::setPermissions(folder_.path(), writable & ~(QFile::WriteOwner | QFile::WriteUser |
                                                                  QFile::WriteGroup | QFile::WriteOther)));
 
@@ -215,9 +218,6 @@ TEST_F(FavouritesTest, ReadOnlyProgramFolderKeepsTheFavouritesInTheUsersDataFold
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), toGbk(QStringLiteral("七里香,周杰伦,a2\r\n\r\n\r\n")));
   EXPECT_TRUE(QDir(folder_.filePath(QStringLiteral("inc"))).entryList(QDir::Files).isEmpty());
-
-  QFile::setPermissions(folder_.path(), writable);
-  savedDataHome.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", savedDataHome);
 }
 
 } // namespace

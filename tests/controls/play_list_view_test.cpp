@@ -4,6 +4,7 @@
 #include "controls/round_half_even.h"
 #include "icon_bytes.h"
 #include "scrollbar_test_art.h"
+#include "support/mouse.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -61,9 +62,8 @@ void wheel(QWidget &w, int delta) {
 }
 
 void click(QWidget &w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
-  QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), button,
-                type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
-  QCoreApplication::sendEvent(&w, &e);
+  test::sendMouse(&w, type, QPointF(at), button,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button));
 }
 
 TEST(PlayListViewDraw, StripesFollowTheScreenSelectionFrameAndFill) {

@@ -1,5 +1,6 @@
 #include "controls/uc_scrollbar.h"
 #include "scrollbar_test_art.h"
+#include "support/mouse.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -14,8 +15,7 @@ using test::artColour;
 
 void send(QWidget &w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), button, buttons, modifiers);
-  QCoreApplication::sendEvent(&w, &e);
+  test::sendMouse(&w, type, QPointF(at), button, buttons, modifiers);
 }
 void press(QWidget &w, QPoint at) {
   send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);

@@ -13,6 +13,7 @@
 #include "catalogue/hex_codec.h"
 #include "catalogue/list_text.h"
 #include "catalogue/web_request.h"
+#include "e2e/whole_program.h"
 #include "player/test_audio.h"
 
 #include <QDeadlineTimer>
@@ -43,21 +44,8 @@ namespace {
 constexpr int kWaitMs = 180000;
 constexpr int kSongSeconds = 30;
 
-bool writeFile(const QString &path, const QByteArray &bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-void endProcess(QProcess &process) {
-  if (process.state() == QProcess::NotRunning)
-    return;
-  ::kill(static_cast<pid_t>(process.processId()), SIGCONT); // a stopped process cannot end
-  process.terminate();
-  if (!process.waitForFinished(10000)) {
-    process.kill();
-    process.waitForFinished(5000);
-  }
-}
+using test::endProcess;
+using test::writeFile;
 
 // Runs a short command; its standard output, or nothing when it failed.
 std::optional<QByteArray> run(const QString &program, const QStringList &args,
@@ -168,7 +156,7 @@ private:
 class FaultTest : public ::testing::Test {
 protected:
   QTemporaryDir root;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment env;
   QProcess display;
   QProcess sound;
   QProcess server;
@@ -183,13 +171,9 @@ protected:
       if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
         GTEST_SKIP() << "the fault test needs " << tool << ", which is not installed: skipped";
     ASSERT_TRUE(root.isValid());
-    for (const char *dir : {"run", "home", "data", "config", "pulse", "music"})
+    env = test::privateEnvironment(root);
+    for (const char *dir : {"pulse", "music"})
       ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromLatin1(dir)));
-    QFile::setPermissions(root.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    env.insert("XDG_RUNTIME_DIR", root.filePath("run"));
-    env.insert("HOME", root.filePath("home"));
-    env.insert("XDG_DATA_HOME", root.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", root.filePath("config"));
     env.insert("PULSE_RUNTIME_PATH", root.filePath("pulse"));
     env.insert("PULSE_SERVER", "unix:" + root.filePath("pulse/native"));
     env.remove("LUMIQO_AUDIO_DEVICE");

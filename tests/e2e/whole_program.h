@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace lumiqo::test {
 
 inline bool writeFile(const QString &path, const QByteArray &bytes) {
@@ -36,10 +38,12 @@ inline QProcessEnvironment privateEnvironment(const QTemporaryDir &root) {
   return env;
 }
 
-// Ends a process started by a test: asked first, killed after 10 s.
+// Ends a process started by a test: asked first, killed after 10 s. A stopped process is let
+// go on first, or it could not answer.
 inline void endProcess(QProcess &process) {
   if (process.state() == QProcess::NotRunning)
     return;
+  ::kill(static_cast<pid_t>(process.processId()), SIGCONT);
   process.terminate();
   if (!process.waitForFinished(10000)) {
     process.kill();

@@ -24,8 +24,6 @@ public:
                                        std::string *error = nullptr);
   // Starts loading the decoder library on a thread of its own, once; returns at once.
   static void prepare();
-  // The decoder library is loaded (and opens may go ahead without waiting for it).
-  static bool loaded();
 
   virtual ~Decoder() = default;
 
@@ -42,3 +40,9 @@ protected:
 };
 
 } // namespace lumiqo::engine
+
+// The decoder library's one entry point, which `Decoder::open` finds by name: the same as
+// `Decoder::open`, with the decoder handed over to the caller.
+extern "C" __attribute__((visibility("default"))) lumiqo::engine::Decoder *
+lumiqo_decoder_open(const std::string &location, lumiqo::engine::Decoder::Interrupt interrupt,
+                    std::string *error);

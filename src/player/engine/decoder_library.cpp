@@ -3,9 +3,7 @@
 // may outlive any caller.
 #include "player/engine/decoder.h"
 
-#include <atomic>
 #include <climits>
-#include <mutex>
 #include <thread>
 
 #include <dlfcn.h>
@@ -15,7 +13,7 @@ namespace lumiqo::engine {
 
 namespace {
 
-using OpenFunction = Decoder *(*)(const std::string &, Decoder::Interrupt, std::string *);
+using OpenFunction = decltype(&lumiqo_decoder_open);
 
 constexpr const char *kLibraryName = "liblumiqo_decoder.so";
 
@@ -23,8 +21,6 @@ struct Library {
   OpenFunction open = nullptr;
   std::string error; // why it could not be loaded
 };
-
-std::atomic<bool> loadedFlag{false};
 
 // The folder of the running program, with its slash; empty when /proc does not say.
 std::string programFolder() {
@@ -53,8 +49,6 @@ Library load() {
   library.open = reinterpret_cast<OpenFunction>(::dlsym(handle, "lumiqo_decoder_open"));
   if (!library.open)
     library.error = std::string(kLibraryName) + " has no entry point lumiqo_decoder_open";
-  else
-    loadedFlag = true;
   return library;
 }
 
@@ -81,19 +75,10 @@ void Decoder::prepare() {
   // program must not end in the middle of one (the libraries' own start-up code would be
   // left half done).
   struct Loader {
-    std::thread thread;
-    ~Loader() {
-      if (thread.joinable())
-        thread.join();
-    }
+    std::thread thread{[] { library(); }};
+    ~Loader() { thread.join(); }
   };
   static Loader loader;
-  static std::once_flag started;
-  std::call_once(started, [] { loader.thread = std::thread([] { library(); }); });
-}
-
-bool Decoder::loaded() {
-  return loadedFlag.load();
 }
 
 } // namespace lumiqo::engine

@@ -232,10 +232,11 @@ void FfmpegDecoder::flushResampler(std::vector<std::uint8_t> &out) {
 
 } // namespace lumiqo::engine
 
-// The library's one entry point (see decoder_library.cpp).
-extern "C" LUMIQO_DECODER_EXPORT lumiqo::engine::Decoder *
-lumiqo_decoder_open(const std::string &location, lumiqo::engine::Decoder::Interrupt interrupt,
-                    std::string *error) {
-  av_log_set_level(AV_LOG_ERROR); // FFmpeg's warnings about damaged frames are not ours to print
+lumiqo::engine::Decoder *lumiqo_decoder_open(const std::string &location,
+                                             lumiqo::engine::Decoder::Interrupt interrupt,
+                                             std::string *error) {
+  // FFmpeg's warnings about damaged frames are not ours to print.
+  static const bool quiet = (av_log_set_level(AV_LOG_ERROR), true);
+  (void)quiet;
   return lumiqo::engine::FfmpegDecoder::open(location, std::move(interrupt), error).release();
 }

@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-#define LUMIQO_DECODER_EXPORT __attribute__((visibility("default")))
-
 namespace lumiqo::engine {
 
 class FfmpegDecoder final : public Decoder {

@@ -91,20 +91,6 @@ std::vector<std::int16_t> decodedSamples(const std::string &path) {
   return samples;
 }
 
-ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : name_(name), saved_(qgetenv(name)) {
-  if (value.isNull())
-    qunsetenv(name);
-  else
-    qputenv(name, value);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (saved_.isNull())
-    qunsetenv(name_);
-  else
-    qputenv(name_, saved_);
-}
-
 void AlsaConfig::use(const std::string &text) {
   const std::string path = folder() + "/asound.conf";
   std::ofstream(path) << text;

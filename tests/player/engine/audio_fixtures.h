@@ -4,6 +4,8 @@
 
 #include "support/http_server.h"
 
+#include "support/scoped_env.h"
+
 #include <QByteArray>
 #include <QTemporaryDir>
 
@@ -33,19 +35,6 @@ std::string readFile(const std::string &path);
 
 // The file's samples as the engine's decoder gives them: 44100 Hz, stereo, interleaved.
 std::vector<std::int16_t> decodedSamples(const std::string &path);
-
-// Sets (or, for a null value, unsets) an environment variable for its lifetime.
-class ScopedEnv {
-public:
-  ScopedEnv(const char *name, const QByteArray &value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv &) = delete;
-  ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-  const char *name_;
-  QByteArray saved_;
-};
 
 // ALSA's whole configuration replaced, while this lives, by a file the test writes
 // (ALSA_CONFIG_PATH); the file's folder is the test's to use.
