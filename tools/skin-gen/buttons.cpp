@@ -24,15 +24,6 @@ Look lookFor(QRect rect, Glyph glyph) {
   return {half - 2.5, 9.5, half - 0.5};
 }
 
-QPainterPath triangle(QPointF a, QPointF b, QPointF c) {
-  QPainterPath path;
-  path.moveTo(a);
-  path.lineTo(b);
-  path.lineTo(c);
-  path.closeSubpath();
-  return path;
-}
-
 void fillRounded(QPainter &p, const QPainterPath &path, const QColor &ink, double round) {
   // A thin stroke in the same colour softens the corners of sharp shapes.
   p.setPen(QPen(ink, round, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

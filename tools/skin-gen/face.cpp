@@ -24,12 +24,7 @@ QPainterPath fillet(double edgeY, bool top, double radius) {
   const QPointF onDisc = c + (f - c) * (R / (R + radius));
   const QPointF onEdge(fx, edgeY);
   const QPointF corner(c.x() + std::sqrt(R * R - (edgeY - c.y()) * (edgeY - c.y())), edgeY);
-  QPainterPath wedge;
-  wedge.moveTo(onDisc);
-  wedge.lineTo(corner);
-  wedge.lineTo(onEdge);
-  wedge.closeSubpath();
-  return wedge.subtracted(circle(f, radius));
+  return triangle(onDisc, corner, onEdge).subtracted(circle(f, radius));
 }
 
 QPainterPath panelShape() {
@@ -48,21 +43,13 @@ QPainterPath displayShape(double grow) {
       .subtracted(circle(discCentre, 80.5 - grow));
 }
 
-QLinearGradient vertical(double top, double bottom, const QColor &a, const QColor &b) {
-  QLinearGradient g(0, top, 0, bottom);
-  g.setColorAt(0, a);
-  g.setColorAt(1, b);
-  return g;
-}
-
 void paintPanel(QPainter &p) {
   p.setPen(Qt::NoPen);
-  p.setBrush(vertical(panel.top(), panel.bottom(), QColor(66, 65, 66), QColor(34, 33, 34)));
+  p.setBrush(verticalGradient(panel.top(), panel.bottom(), QColor(66, 65, 66), QColor(34, 33, 34)));
   p.drawPath(panelShape());
   // A faint brushed sheen across the upper half.
-  QLinearGradient sheen(0, panel.top(), 0, panel.top() + 60);
-  sheen.setColorAt(0, QColor(255, 255, 255, 16));
-  sheen.setColorAt(1, QColor(255, 255, 255, 0));
+  const QLinearGradient sheen =
+      verticalGradient(panel.top(), panel.top() + 60, QColor(255, 255, 255, 16), QColor(255, 255, 255, 0));
   p.setBrush(sheen);
   p.drawPath(panelShape());
 }
@@ -71,11 +58,11 @@ void paintDisc(QPainter &p) {
   const QPointF c = discCentre;
   p.setPen(Qt::NoPen);
   // Bezel.
-  p.setBrush(vertical(c.y() - 86, c.y() + 86, QColor(84, 83, 84), QColor(26, 25, 26)));
+  p.setBrush(verticalGradient(c.y() - 86, c.y() + 86, QColor(84, 83, 84), QColor(26, 25, 26)));
   p.drawEllipse(c, 86, 86);
   // The groove the ring of buttons runs in.
   QPainterPath groove = circle(c, 79).subtracted(circle(c, 53));
-  p.setBrush(vertical(c.y() - 79, c.y() + 79, QColor(22, 21, 22), QColor(48, 47, 48)));
+  p.setBrush(verticalGradient(c.y() - 79, c.y() + 79, QColor(22, 21, 22), QColor(48, 47, 48)));
   p.drawPath(groove);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(withAlpha(colour::gold, 150), 1.0));
@@ -84,7 +71,7 @@ void paintDisc(QPainter &p) {
   p.drawEllipse(c, 78.6, 78.6);
   // Centre plateau, raised again.
   p.setPen(Qt::NoPen);
-  p.setBrush(vertical(c.y() - 53, c.y() + 53, QColor(76, 75, 76), QColor(34, 33, 34)));
+  p.setBrush(verticalGradient(c.y() - 53, c.y() + 53, QColor(76, 75, 76), QColor(34, 33, 34)));
   p.drawEllipse(c, 53, 53);
   QLinearGradient lip(0, c.y() - 53, 0, c.y() + 53);
   lip.setColorAt(0, QColor(255, 255, 255, 70));
@@ -95,7 +82,7 @@ void paintDisc(QPainter &p) {
   p.drawEllipse(c, 52.4, 52.4);
   // A recessed seat for the big button, ringed in gold.
   p.setPen(Qt::NoPen);
-  p.setBrush(vertical(c.y() - 36, c.y() + 36, QColor(20, 19, 20), QColor(52, 51, 52)));
+  p.setBrush(verticalGradient(c.y() - 36, c.y() + 36, QColor(20, 19, 20), QColor(52, 51, 52)));
   p.drawEllipse(c, 36, 36);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(withAlpha(colour::gold, 170), 1.0));
@@ -119,9 +106,8 @@ void paintDisplay(QPainter &p, int scale) {
   p.setBrush(colour::display);
   p.drawPath(displayShape(0));
   // Inner shadow along the top edge only, above every text line.
-  QLinearGradient shade(0, display.top(), 0, display.top() + 3);
-  shade.setColorAt(0, QColor(0, 0, 0, 140));
-  shade.setColorAt(1, QColor(0, 0, 0, 0));
+  const QLinearGradient shade =
+      verticalGradient(display.top(), display.top() + 3, QColor(0, 0, 0, 140), QColor(0, 0, 0, 0));
   QPainterPath band;
   band.addRect(QRectF(display.left(), display.top(), display.width(), 3));
   p.setBrush(shade);
@@ -143,9 +129,7 @@ void paintWordmark(QPainter &p) {
   QFont font = uiFont(22, true);
   font.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
   p.setFont(font);
-  QLinearGradient ink(0, 34, 0, 54);
-  ink.setColorAt(0, colour::goldLight);
-  ink.setColorAt(1, colour::goldDark);
+  const QLinearGradient ink = verticalGradient(34, 54, colour::goldLight, colour::goldDark);
   const QString word = QStringLiteral("Lumiqo");
   const QRectF box(176, 31, 120, 26);
   p.setPen(QColor(0, 0, 0, 160));
@@ -224,7 +208,7 @@ QImage trackPicture(int scale) {
   const double w = layout::trackPicture.width();
   p.fillRect(QRectF(0, 0, w, 6), QColor(92, 90, 86)); // lower lip catches the light
   p.fillRect(QRectF(0, 0, w, 5), QColor(8, 8, 8));    // shadowed upper edge
-  p.fillRect(QRectF(0, 1, w, 4), vertical(1, 5, QColor(20, 19, 18), QColor(40, 38, 34)));
+  p.fillRect(QRectF(0, 1, w, 4), verticalGradient(1, 5, QColor(20, 19, 18), QColor(40, 38, 34)));
   p.fillRect(QRectF(0, 2.5, w, 1), withAlpha(colour::gold, 46)); // a hint of gold down the groove
   return image;
 }
@@ -233,7 +217,7 @@ QImage knobPicture(int scale) {
   QImage image = crop(skingen::trackPicture(scale), QRect(QPoint(0, 0), layout::knob), scale);
   Painter p(image, scale);
   p.setPen(QPen(QColor(60, 46, 10), 0.8));
-  p.setBrush(vertical(0, 6, colour::goldLight, colour::goldDark));
+  p.setBrush(verticalGradient(0, 6, colour::goldLight, colour::goldDark));
   p.drawRoundedRect(QRectF(0.4, 0.4, 9.2, 5.2), 2.6, 2.6);
   p.setPen(QPen(QColor(255, 255, 240, 150), 0.8));
   p.drawLine(QPointF(3, 1.4), QPointF(7, 1.4));

@@ -10,14 +10,8 @@ namespace skingen {
 QImage playIcon(int scale) {
   QImage image = newLayer(QSize(12, 12), scale);
   Painter p(image, scale);
-  QPainterPath arrow;
-  arrow.moveTo(2.5, 1.5);
-  arrow.lineTo(10.8, 6);
-  arrow.lineTo(2.5, 10.5);
-  arrow.closeSubpath();
-  QLinearGradient fill(0, 1.5, 0, 10.5);
-  fill.setColorAt(0, QColor(150, 226, 92));
-  fill.setColorAt(1, QColor(62, 156, 14));
+  const QPainterPath arrow = triangle({2.5, 1.5}, {10.8, 6}, {2.5, 10.5});
+  const QLinearGradient fill = verticalGradient(1.5, 10.5, QColor(150, 226, 92), QColor(62, 156, 14));
   p.setPen(QPen(QColor(34, 100, 8), 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(fill);
   p.drawPath(arrow);
@@ -33,9 +27,7 @@ QImage appMark(int pixels) {
   const QPointF c(32, 32);
   // The disc, lit from above, with a gold ring.
   p.setPen(Qt::NoPen);
-  QLinearGradient disc(0, 1, 0, 63);
-  disc.setColorAt(0, QColor(92, 91, 92));
-  disc.setColorAt(1, QColor(24, 23, 24));
+  const QLinearGradient disc = verticalGradient(1, 63, QColor(92, 91, 92), QColor(24, 23, 24));
   p.setBrush(QColor(10, 10, 10));
   p.drawEllipse(c, 31.5, 31.5);
   p.setBrush(disc);
@@ -44,14 +36,8 @@ QImage appMark(int pixels) {
   p.setPen(QPen(colour::gold, pixels >= 32 ? 2.4 : 3.6));
   p.drawEllipse(c, 26.5, 26.5);
   // The play triangle.
-  QPainterPath arrow;
-  arrow.moveTo(24, 16.5);
-  arrow.lineTo(47.5, 32);
-  arrow.lineTo(24, 47.5);
-  arrow.closeSubpath();
-  QLinearGradient ink(0, 16, 0, 48);
-  ink.setColorAt(0, colour::goldLight);
-  ink.setColorAt(1, QColor(196, 160, 48));
+  const QPainterPath arrow = triangle({24, 16.5}, {47.5, 32}, {24, 47.5});
+  const QLinearGradient ink = verticalGradient(16, 48, colour::goldLight, QColor(196, 160, 48));
   p.setPen(QPen(QBrush(ink), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(ink);
   p.drawPath(arrow);

@@ -12,7 +12,7 @@ namespace skingen::layout {
 inline constexpr QSize face(452, 173);
 inline constexpr QPointF discCentre(87, 87);
 inline constexpr double discRadius = 86;
-inline constexpr double ringRadius = 66;          // where the round buttons sit
+inline constexpr double ringRadius = 66; // where the round buttons sit
 // Its left end is hidden in the disc. At start-up the lyrics window covers the face above y 30
 // and the playlist window the face below y 149, right of x 150: the panel lies between.
 inline constexpr QRectF panel(120, 30, 332, 119);

@@ -93,4 +93,20 @@ QPainterPath roundedRect(const QRectF &rect, double radius) {
   return path;
 }
 
+QPainterPath triangle(QPointF a, QPointF b, QPointF c) {
+  QPainterPath path;
+  path.moveTo(a);
+  path.lineTo(b);
+  path.lineTo(c);
+  path.closeSubpath();
+  return path;
+}
+
+QLinearGradient verticalGradient(double top, double bottom, const QColor &a, const QColor &b) {
+  QLinearGradient g(0, top, 0, bottom);
+  g.setColorAt(0, a);
+  g.setColorAt(1, b);
+  return g;
+}
+
 } // namespace skingen

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -35,6 +36,11 @@ QColor withAlpha(QColor c, int alpha);
 QImage newPicture(QSize size, int scale, const QColor &fill);
 // A transparent picture (premultiplied alpha) of logical size `size` at `scale`.
 QImage newLayer(QSize size, int scale);
+
+// A closed triangle through a, b and c.
+QPainterPath triangle(QPointF a, QPointF b, QPointF c);
+// A top-to-bottom gradient from `a` at `top` to `b` at `bottom`.
+QLinearGradient verticalGradient(double top, double bottom, const QColor &a, const QColor &b);
 
 // A painter on `image` with anti-aliasing, scaled so that it draws in logical pixels.
 class Painter : public QPainter {

@@ -81,12 +81,7 @@ void paintArrowBackground(QPainter &p, int state) {
 
 // One frame of the up glyph: its coverage, and the colour it shows on its own arrow frame.
 QPainterPath upGlyph() {
-  QPainterPath path;
-  path.moveTo(8.5, 6);
-  path.lineTo(13, 11.2);
-  path.lineTo(4, 11.2);
-  path.closeSubpath();
-  return path;
+  return triangle({8.5, 6}, {13, 11.2}, {4, 11.2});
 }
 
 // Draws `shape` in `ink` on a copy of `below` and turns every pixel the shape does not touch

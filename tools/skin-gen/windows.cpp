@@ -20,9 +20,7 @@ QImage darkWindow(QSize size, int scale, void (*decorate)(QPainter &)) {
   const QPainterPath shape = roundedRect(QRectF(QPointF(0, 0), size), kCorner);
   {
     Painter p(image, scale);
-    QLinearGradient bar(0, 0, 0, titleHeight);
-    bar.setColorAt(0, QColor(74, 73, 74));
-    bar.setColorAt(1, QColor(48, 47, 48));
+    const QLinearGradient bar = verticalGradient(0, titleHeight, QColor(74, 73, 74), QColor(48, 47, 48));
     p.fillRect(QRectF(0, 0, size.width(), titleHeight), bar);
     p.fillRect(QRectF(0, titleHeight - 1, size.width(), 1), QColor(18, 18, 18));
     p.fillRect(QRectF(0, titleHeight, size.width(), 1), QColor(255, 255, 255, 16));
@@ -68,9 +66,7 @@ void drawNote(QPainter &p) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0, 0, 0, 130));
   p.drawPath(note.translated(0.6, 1));
-  QLinearGradient ink(0, 3, 0, 19);
-  ink.setColorAt(0, colour::goldLight);
-  ink.setColorAt(1, colour::goldDark);
+  const QLinearGradient ink = verticalGradient(3, 19, colour::goldLight, colour::goldDark);
   p.setBrush(ink);
   p.drawPath(note);
 }
@@ -87,9 +83,8 @@ void drawTabs(QPainter &p) {
   p.setFont(uiFont(12));
   for (int i = 0; i < 4; ++i) {
     const QRectF pill(tabs[i].left() - 2.5, 29.5, tabs[i].width() + 5, 17);
-    QLinearGradient fill(0, pill.top(), 0, pill.bottom());
-    fill.setColorAt(0, QColor(255, 255, 255, 22));
-    fill.setColorAt(1, QColor(255, 255, 255, 6));
+    const QLinearGradient fill =
+        verticalGradient(pill.top(), pill.bottom(), QColor(255, 255, 255, 22), QColor(255, 255, 255, 6));
     p.setBrush(fill);
     p.setPen(QPen(QColor(0, 0, 0, 110), 1));
     p.drawRoundedRect(pill, 4, 4);
@@ -108,9 +103,8 @@ void drawTabs(QPainter &p) {
 void drawHeadings(QPainter &p) {
   const QRectF band(headings);
   p.setPen(Qt::NoPen);
-  QLinearGradient fill(0, band.top(), 0, band.bottom());
-  fill.setColorAt(0, QColor(62, 61, 62));
-  fill.setColorAt(1, QColor(46, 45, 46));
+  const QLinearGradient fill =
+      verticalGradient(band.top(), band.bottom(), QColor(62, 61, 62), QColor(46, 45, 46));
   p.setBrush(fill);
   p.drawRoundedRect(band, 3, 3);
   p.fillRect(QRectF(band.left() + 3, band.top(), band.width() - 6, 1), QColor(255, 255, 255, 26));
@@ -225,9 +219,8 @@ QImage searchPanel(int scale) {
 
   // The search button, gold.
   const QRectF button(searchButton);
-  QLinearGradient fill(0, button.top(), 0, button.bottom());
-  fill.setColorAt(0, colour::goldLight);
-  fill.setColorAt(1, colour::gold);
+  const QLinearGradient fill =
+      verticalGradient(button.top(), button.bottom(), colour::goldLight, colour::gold);
   p.setBrush(fill);
   p.setPen(QPen(colour::goldDark, 1));
   p.drawRoundedRect(button.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
