@@ -50,15 +50,10 @@ using test::writeFile;
 // Runs a short command; its standard output, or nothing when it failed.
 std::optional<QByteArray> run(const QString &program, const QStringList &args,
                               const QProcessEnvironment &env) {
-  QProcess p;
-  p.setProcessEnvironment(env);
-  p.start(program, args);
-  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-    p.kill();
-    p.waitForFinished(1000);
+  const test::Ran ran = test::run(program, args, env, 30000, QProcess::SeparateChannels);
+  if (ran.exitCode != 0)
     return std::nullopt;
-  }
-  return p.readAllStandardOutput();
+  return ran.out.toUtf8();
 }
 
 // Stands between the player and the stream hosts and passes the bytes on both ways, no more

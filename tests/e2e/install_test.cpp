@@ -26,10 +26,7 @@ const QStringList kInstalled{
     "lib/systemd/system/lumiqo-server.service",
 };
 
-struct Ran {
-  int exitCode = -1;
-  QString out;
-};
+using test::Ran;
 
 class Installed : public ::testing::Test {
 protected:
@@ -53,17 +50,9 @@ protected:
       QFile::setPermissions(program, QFileInfo(program).permissions() | QFile::WriteOwner | QFile::WriteUser);
   }
 
-  Ran run(const QString &program, const QStringList &args, const QProcessEnvironment &environment,
-          int timeoutMs = 120000) {
-    QProcess p;
-    p.setProcessEnvironment(environment);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    Ran ran;
-    if (p.waitForFinished(timeoutMs) && p.exitStatus() == QProcess::NormalExit)
-      ran.exitCode = p.exitCode();
-    ran.out = QString::fromUtf8(p.readAll());
-    return ran;
+  static Ran run(const QString &program, const QStringList &args, const QProcessEnvironment &environment,
+                 int timeoutMs = 120000) {
+    return test::run(program, args, environment, timeoutMs);
   }
 
   static QStringList entries(const QString &folder) {

@@ -25,10 +25,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.mpris.MediaPlayer2.lumiqo");
 
-struct Ran {
-  int exitCode = -1;
-  QString out;
-};
+using test::Ran;
 
 class Mpris : public ::testing::Test {
 protected:
@@ -78,13 +75,8 @@ protected:
 
   // A desktop tool against the private bus.
   Ran tool(const QString &program, const QStringList &args) {
-    QProcess p;
-    p.setProcessEnvironment(playerEnvironment());
-    p.start(program, args);
-    Ran ran;
-    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
-      ran.exitCode = p.exitCode();
-    ran.out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    Ran ran = test::run(program, args, playerEnvironment(), 30000, QProcess::SeparateChannels);
+    ran.out = ran.out.trimmed();
     return ran;
   }
   QString playerctl(const QStringList &args) {

@@ -51,6 +51,28 @@ inline void endProcess(QProcess &process) {
   }
 }
 
+// What a short command did: its exit code (-1 when it did not end by itself in time) and its
+// output.
+struct Ran {
+  int exitCode = -1;
+  QString out;
+};
+
+// Runs a command to its end. `channels` says whether its errors join its output
+// (QProcess::MergedChannels) or are left out (QProcess::SeparateChannels).
+inline Ran run(const QString &program, const QStringList &args, const QProcessEnvironment &environment,
+               int timeoutMs, QProcess::ProcessChannelMode channels = QProcess::MergedChannels) {
+  QProcess p;
+  p.setProcessEnvironment(environment);
+  p.setProcessChannelMode(channels);
+  p.start(program, args);
+  Ran ran;
+  if (p.waitForFinished(timeoutMs) && p.exitStatus() == QProcess::NormalExit)
+    ran.exitCode = p.exitCode();
+  ran.out = QString::fromUtf8(p.readAllStandardOutput());
+  return ran;
+}
+
 class CatalogueServer {
 public:
   QProcess process;
