@@ -33,6 +33,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # Another install on the same machine (a second build, a benchmark script) holds the lock a
+  # while: wait for it rather than fail.
+  lock=(-o DPkg::Lock::Timeout=600)
+  "${sudo_cmd[@]}" apt-get "${lock[@]}" update -qq
+  "${sudo_cmd[@]}" apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
