@@ -10,8 +10,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-harness=${LUMIQO_COMPARE_HARNESS:-$root/../shared/perf/compare-players.sh}
-[ -f "$harness" ] || { echo "compare-players: no harness at $harness" >&2; exit 1; }
+# The harness lies in shared/ beside the checkout (or beside the folder of worktrees).
+harness=${LUMIQO_COMPARE_HARNESS:-}
+for h in "$root/../shared/perf/compare-players.sh" "$root/../../shared/perf/compare-players.sh"; do
+  [ -n "$harness" ] || [ ! -f "$h" ] || harness=$h
+done
+[ -f "$harness" ] || { echo "compare-players: no harness in ../shared/perf (LUMIQO_COMPARE_HARNESS names one)" >&2; exit 1; }
 
 "$root/scripts/install-deps.sh" mpv qmmp audacious lame sox ffmpeg python3-numpy pulseaudio \
   pulseaudio-utils xvfb openbox trayer xcompmgr x11-utils xdotool dbus-daemon dbus-bin coreutils
