@@ -1,28 +1,20 @@
 #include "app/compositor.h"
 
-#include <QByteArray>
-#include <QGuiApplication>
+#include "app/xcb_reply.h"
 
-#include <xcb/xcb.h>
+#include <QByteArray>
 
 #include <cstdlib>
-#include <memory>
 
 namespace lumiqo {
 namespace {
 
 int forced = -1;
 
-struct FreeDeleter {
-  void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
 bool x11CompositorRunning() {
-  auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->connection())
+  xcb_connection_t *c = qtXcbConnection();
+  if (!c)
     return false;
-  xcb_connection_t *c = x11->connection();
   int screen = 0;
   if (const char *display = std::getenv("DISPLAY")) {
     const QByteArray d(display);
@@ -47,9 +39,7 @@ bool compositingManagerRunning() {
     return forced == 1;
   if (QGuiApplication::platformName() == QLatin1String("wayland"))
     return true;
-  if (QGuiApplication::platformName() == QLatin1String("xcb"))
-    return x11CompositorRunning();
-  return false;
+  return x11CompositorRunning();
 }
 
 void setCompositingForTesting(int running) {
