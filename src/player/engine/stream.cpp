@@ -3,6 +3,7 @@
 #include "player/engine/audio_format.h"
 
 #include <limits>
+#include <utility>
 
 namespace lumiqo::engine {
 
@@ -70,7 +71,10 @@ bool Stream::interrupted() const {
 
 void Stream::run() {
   std::vector<std::uint8_t> pcm;
+  bool first = true;
   while (!cancelled_ && decoder_->decode(pcm)) {
+    if (std::exchange(first, false))
+      Decoder::firstSoundDecoded();
     bool wasEmpty = false;
     if (!buffer_.write(pcm.data(), pcm.size(), &wasEmpty))
       break; // freed, or the output went away (drained() before the end)
