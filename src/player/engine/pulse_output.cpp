@@ -19,6 +19,8 @@ constexpr pa_sample_spec kSpec{PA_SAMPLE_S16LE, kSampleRate, kChannels};
 // position comes from the server's latency, so the size does not show.
 constexpr pa_usec_t kTargetLatency = 1'000'000;
 constexpr pa_usec_t kRefill = 400'000;
+// A stream starts playing once this much waits (the server's choice would be 600 ms).
+constexpr pa_usec_t kStartAfter = 200'000;
 static_assert(2 * kRefill < kTargetLatency);
 std::atomic<std::uint64_t> refills{0};
 constexpr pa_usec_t kConnectTimeout = 5'000'000;
@@ -83,7 +85,7 @@ std::unique_ptr<PulseSink> PulseSink::create(std::shared_ptr<PulseOutput> output
   pa_buffer_attr attr{};
   attr.maxlength = std::uint32_t(-1);
   attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &kSpec));
-  attr.prebuf = std::uint32_t(-1);
+  attr.prebuf = std::uint32_t(pa_usec_to_bytes(kStartAfter, &kSpec));
   attr.minreq = std::uint32_t(pa_usec_to_bytes(kRefill, &kSpec));
   attr.fragsize = std::uint32_t(-1);
   pa_cvolume volume = volumeOf(sink->output_->volume_);
