@@ -31,7 +31,7 @@ done
   { echo "soak: no lumiqo and lumiqo-server in $build/bin (build them first)" >&2; exit 2; }
 
 "$root/scripts/install-deps.sh" gnuplot-nox ffmpeg xvfb openbox trayer xcompmgr xdotool x11-utils \
-  pulseaudio pulseaudio-utils python3
+  pulseaudio pulseaudio-utils python3 dbus-daemon
 
 out=${out:-$(mktemp -d /tmp/lumiqo-soak.XXXXXX)}
 mkdir -p "$out"

@@ -67,7 +67,7 @@ class Soak:
         self.server_lines = []  # (arrival time, line)
         self.restarts = []    # times the sound server was stopped
         self.lock = threading.Lock()
-        self.pulse = self.server = self.player = self.parec = None
+        self.pulse = self.server = self.player = self.parec = self.bus = None
         self.stopping = False
         self.loud = self.blocks = 0
         self.silent_since = None
@@ -99,6 +99,16 @@ class Soak:
         print(f"soak: {self.at(t) / 60:6.1f} min: ERROR {text}", flush=True)
 
     # --- set-up ----------------------------------------------------------------------------
+    def start_bus(self):
+        """A session bus of our own: the player's media controls and tray use one, and without
+        one the D-Bus library would start a bus of its own that outlives the run."""
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=self.env)
+        address = self.bus.stdout.readline().decode().strip()
+        if not address:
+            raise RuntimeError("the session bus did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
     def make_catalogue(self):
         music = os.path.join(self.out, "music")
         for name, title, artist, fmt, seconds, freq in SONGS:
@@ -291,8 +301,19 @@ class Soak:
             return self.error("no tray icon")
         self.click(icon, 11, 11, 1, 2)
         self.event("restore")
-        if not self.wait_for(10, lambda: self.viewable(main)):
-            self.error("no restore from the tray")
+        if self.wait_for(10, lambda: self.viewable(main)):
+            return
+        # Say what the window looked like, then try once more: a lost double-click and a
+        # window that will not come back are different faults.
+        state = subprocess.run(["xprop", "-id", main, "WM_STATE", "_NET_WM_STATE", "_NET_WM_WINDOW_OPACITY"],
+                               capture_output=True, text=True).stdout.replace("\n", "; ")
+        shot = os.path.join(self.out, f"restore-failed-{int(self.at() / 60)}min.png")
+        subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size", "1280x800", "-i",
+                        os.environ.get("DISPLAY", ":0"), "-frames:v", "1", shot], capture_output=True)
+        self.click(icon, 11, 11, 1, 2)
+        again = self.wait_for(10, lambda: self.viewable(main))
+        self.error(f"no restore from the tray's double-click ({state.strip()}; screenshot {shot}); "
+                   + ("a second double-click restored it" if again else "a second one did not either"))
 
     def toggle_lyrics(self):
         self.click(self.w["main"], 87, 22)
@@ -566,7 +587,7 @@ unset multiplot
 
     def stop_all(self):
         self.stopping = True
-        for p in (self.player, self.parec, self.server, self.pulse):
+        for p in (self.player, self.parec, self.server, self.pulse, self.bus):
             if p is not None and p.poll() is None:
                 p.terminate()
                 try:
@@ -591,6 +612,7 @@ def main():
     soak = Soak(ap.parse_args())
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
+        soak.start_bus()
         soak.start_pulse()
         soak.start_server(soak.make_catalogue())
         threading.Thread(target=soak.listen, daemon=True).start()

@@ -56,16 +56,21 @@ void WindowOcclusion::listenToRoot() {
     connection_ = nullptr;
     return;
   }
-  // Our own interest in the root window is added to what the program already asked for.
+  // The root window's properties (the stacking list among them): added to what the program
+  // already listens to there.
   XcbReply<xcb_get_window_attributes_reply_t> attributes(
       xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, root_), nullptr));
-  const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
-
-  static constexpr char kOpacity[] = "_NET_WM_WINDOW_OPACITY";
-  XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-      connection_, xcb_intern_atom(connection_, 0, sizeof kOpacity - 1, kOpacity), nullptr));
-  opacity_ = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+  if (attributes && !(attributes->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE)) {
+    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+  }
+  auto atom = [this](const char *name) {
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(qstrlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+  };
+  opacity_ = atom("_NET_WM_WINDOW_OPACITY");
+  stacking_ = atom("_NET_CLIENT_LIST_STACKING");
   const xcb_query_extension_reply_t *shape = xcb_get_extension_data(connection_, &xcb_shape_id);
   shapeExtension_ = shape && shape->present;
   QCoreApplication::instance()->installNativeEventFilter(this);
@@ -75,38 +80,32 @@ bool WindowOcclusion::nativeEventFilter(const QByteArray &eventType, void *messa
   if (eventType != "xcb_generic_event_t")
     return false;
   const auto *event = static_cast<const xcb_generic_event_t *>(message);
-  xcb_window_t heardOn = XCB_WINDOW_NONE;
-  bool rootItself = false;
+  bool changed = false;
   switch (event->response_type & 0x7f) {
-  case XCB_CONFIGURE_NOTIFY: {
-    const auto *e = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
-    heardOn = e->event;
-    rootItself = e->window == root_;
+  case XCB_PROPERTY_NOTIFY: {
+    const auto *e = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+    changed = e->window == root_ && e->atom == stacking_ && stacking_ != XCB_ATOM_NONE;
     break;
   }
-  case XCB_MAP_NOTIFY: heardOn = reinterpret_cast<const xcb_map_notify_event_t *>(event)->event; break;
-  case XCB_UNMAP_NOTIFY: heardOn = reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->event; break;
-  case XCB_DESTROY_NOTIFY:
-    heardOn = reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->event;
+  case XCB_CONFIGURE_NOTIFY:
+    changed = followed_.count(reinterpret_cast<const xcb_configure_notify_event_t *>(event)->event) > 0;
     break;
-  case XCB_REPARENT_NOTIFY:
-    heardOn = reinterpret_cast<const xcb_reparent_notify_event_t *>(event)->event;
+  case XCB_MAP_NOTIFY:
+    changed = followed_.count(reinterpret_cast<const xcb_map_notify_event_t *>(event)->event) > 0;
     break;
-  case XCB_CIRCULATE_NOTIFY:
-    heardOn = reinterpret_cast<const xcb_circulate_notify_event_t *>(event)->event;
+  case XCB_UNMAP_NOTIFY:
+    changed = followed_.count(reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->event) > 0;
     break;
-  case XCB_GRAVITY_NOTIFY:
-    heardOn = reinterpret_cast<const xcb_gravity_notify_event_t *>(event)->event;
+  case XCB_DESTROY_NOTIFY: {
+    const auto *e = reinterpret_cast<const xcb_destroy_notify_event_t *>(event);
+    changed = followed_.erase(e->event) > 0;
     break;
-  default: return false;
   }
-  if (heardOn != root_ || root_ == XCB_WINDOW_NONE)
-    return false;
-  if (!settle_.isActive())
+  default: break;
+  }
+  if (changed && !settle_.isActive())
     settle_.start();
-  // Qt reads every configure event heard on the root window as the screens changing and
-  // looks at them all again; those of other windows are ours alone.
-  return (event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY && !rootItself;
+  return false; // the program's own handling sees every event as before
 }
 
 bool WindowOcclusion::eventFilter(QObject *watched, QEvent *event) {
@@ -208,6 +207,14 @@ bool WindowOcclusion::coveredByOthers() {
         xcb_get_property_reply(connection_, above[i].opacity, nullptr));
     XcbReply<xcb_shape_query_extents_reply_t> shape(
         shapeExtension_ ? xcb_shape_query_extents_reply(connection_, above[i].shape, nullptr) : nullptr);
+    const xcb_window_t window = children[ours + 1 + int(i)];
+    // Its moves and its going away are heard from now on (added to whatever this program
+    // listens to there already).
+    if (attributes && !followed_.count(window)) {
+      const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+      xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
+      followed_.insert(window);
+    }
     if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
         attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT || attributes->override_redirect ||
         geometry->depth >= 32)
