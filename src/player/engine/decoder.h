@@ -24,8 +24,8 @@ public:
                                        std::string *error = nullptr);
   // Starts loading the decoder library on a thread of its own, once; returns at once.
   static void prepare();
-  // Called on a stream's own thread once it has decoded its first sound: the first time,
-  // hands back the pages of the decoder's libraries that only loading and opening needed.
+  // Called on a stream's own thread once it has decoded its first sound: hands back the
+  // pages of the decoder's libraries that only loading and opening needed.
   static void firstSoundDecoded();
 
   virtual ~Decoder() = default;

@@ -80,10 +80,13 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
 }
 
 void Decoder::firstSoundDecoded() {
-  // Loading the libraries and the first opening (which tries every container's and codec's
-  // probe) touched far more of them than decoding does.
-  static std::once_flag once;
-  std::call_once(once, [] { releaseCleanPages(library().brought); });
+  // Loading the libraries and every opening (which tries each container's probe and looks
+  // through the codec tables) touch far more of them than decoding does. One stream at a time
+  // looks; another that finishes opening meanwhile leaves it to that one.
+  static std::mutex busy;
+  std::unique_lock lock(busy, std::try_to_lock);
+  if (lock.owns_lock())
+    releaseCleanPages(library().brought);
 }
 
 void Decoder::prepare() {

@@ -1,12 +1,10 @@
 #include "player/engine/loaded_pages.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include <link.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace lumiqo::engine {
 
@@ -14,13 +12,8 @@ std::set<std::string> loadedLibraries() {
   std::set<std::string> names;
   dl_iterate_phdr(
       [](dl_phdr_info *info, std::size_t, void *out) {
-        // The loader names a library as it found it (often through a link); the memory map
-        // names the file itself.
         if (info->dlpi_name && *info->dlpi_name)
-          if (char *real = ::realpath(info->dlpi_name, nullptr)) {
-            static_cast<std::set<std::string> *>(out)->insert(real);
-            std::free(real);
-          }
+          static_cast<std::set<std::string> *>(out)->insert(info->dlpi_name);
         return 0;
       },
       &names);
@@ -28,51 +21,44 @@ std::set<std::string> loadedLibraries() {
 }
 
 long releaseCleanPages(const std::set<std::string> &paths) {
+  struct Walk {
+    const std::set<std::string> &paths;
+    long dropped = 0;
+  } walk{paths};
   if (paths.empty())
     return 0;
-  // One mapping of /proc/self/smaps: a header line, then its fields.
-  struct Mapping {
-    std::uintptr_t start = 0, end = 0;
-    bool candidate = false; // a file of ours, not writable
-    long rss = 0, anonymous = -1;
-  };
-  long dropped = 0;
-  auto release = [&](const Mapping &m) {
-    // A private copy (a relocated page) would be lost: only wholly clean mappings go.
-    if (m.candidate && m.anonymous == 0 && m.rss > 0 &&
-        ::madvise(reinterpret_cast<void *>(m.start), m.end - m.start, MADV_DONTNEED) == 0)
-      dropped += m.rss;
-  };
-  std::ifstream smaps("/proc/self/smaps");
-  Mapping current;
-  std::string line;
-  while (std::getline(smaps, line)) {
-    std::istringstream in(line);
-    std::string first;
-    in >> first;
-    if (!first.empty() && first.back() == ':') {
-      long kb = 0;
-      in >> kb;
-      if (first == "Rss:")
-        current.rss = kb;
-      else if (first == "Anonymous:")
-        current.anonymous = kb;
-      continue;
-    }
-    const std::size_t dash = first.find('-');
-    if (dash == std::string::npos)
-      continue;
-    release(current);
-    current = Mapping{};
-    std::string perms, offset, device, inode, path;
-    in >> perms >> offset >> device >> inode;
-    std::getline(in >> std::ws, path);
-    current.start = std::stoull(first.substr(0, dash), nullptr, 16);
-    current.end = std::stoull(first.substr(dash + 1), nullptr, 16);
-    current.candidate = perms.size() >= 2 && perms[1] != 'w' && paths.count(path) > 0;
-  }
-  release(current);
-  return dropped;
+  dl_iterate_phdr(
+      [](dl_phdr_info *info, std::size_t, void *data) {
+        auto &w = *static_cast<Walk *>(data);
+        if (!info->dlpi_name || !w.paths.count(info->dlpi_name))
+          return 0;
+        // A library whose code the loader had to patch holds private copies of it: it stays.
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr) &ph = info->dlpi_phdr[i];
+          if (ph.p_type != PT_DYNAMIC)
+            continue;
+          for (auto *d = reinterpret_cast<const ElfW(Dyn) *>(info->dlpi_addr + ph.p_vaddr);
+               d->d_tag != DT_NULL; ++d)
+            if (d->d_tag == DT_TEXTREL || (d->d_tag == DT_FLAGS && (d->d_un.d_val & DF_TEXTREL)))
+              return 0;
+        }
+        // Segments that are never written (code, constants) read back from the file as they
+        // are; the writable ones, and the relocated tables made read-only after loading
+        // (which lie in a writable segment), stay. Only whole pages inside a segment go.
+        const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr) &ph = info->dlpi_phdr[i];
+          if (ph.p_type != PT_LOAD || (ph.p_flags & PF_W))
+            continue;
+          const std::uintptr_t from = (info->dlpi_addr + ph.p_vaddr + page - 1) & ~(page - 1);
+          const std::uintptr_t to = (info->dlpi_addr + ph.p_vaddr + ph.p_memsz) & ~(page - 1);
+          if (to > from && ::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED) == 0)
+            w.dropped += static_cast<long>((to - from) / 1024);
+        }
+        return 0;
+      },
+      &walk);
+  return walk.dropped;
 }
 
 } // namespace lumiqo::engine

@@ -11,12 +11,14 @@
 
 namespace lumiqo::engine {
 
-// The paths of the libraries loaded into this process.
+// The libraries loaded into this process, named as the dynamic loader found them.
 std::set<std::string> loadedLibraries();
 
-// Drops this process's pages of the given files' mappings that can be read back from the
-// files unchanged: mappings that cannot be written and hold no private copies. Pages of
-// writable mappings and relocated (copied) ones stay. Returns the kilobytes dropped.
+// Drops this process's pages of the given loaded libraries (named as above) that read back
+// from their files unchanged: the segments never written (code, constants). Writable data and
+// the tables relocated at loading stay; a library whose code was patched at loading is left
+// whole. (A debugger's breakpoint in such code is lost with its page.) Returns the kilobytes
+// of address range handed back.
 long releaseCleanPages(const std::set<std::string> &paths);
 
 } // namespace lumiqo::engine
