@@ -79,7 +79,7 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
   return std::unique_ptr<Decoder>(lib.open(location, std::move(interrupt), error));
 }
 
-void Decoder::firstSoundDecoded() {
+void Decoder::streamSettled() {
   // Loading the libraries and every opening (which tries each container's probe and looks
   // through the codec tables) touch far more of them than decoding does. One stream at a time
   // looks; another that finishes opening meanwhile leaves it to that one.

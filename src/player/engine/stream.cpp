@@ -3,7 +3,6 @@
 #include "player/engine/audio_format.h"
 
 #include <limits>
-#include <utility>
 
 namespace lumiqo::engine {
 
@@ -71,10 +70,16 @@ bool Stream::interrupted() const {
 
 void Stream::run() {
   std::vector<std::uint8_t> pcm;
-  bool first = true;
+  // Once the buffers ahead of the output are full, the decoder's libraries are trimmed
+  // (never before: the first sound must not wait for it).
+  std::uint64_t decoded = 0;
+  bool settled = false;
   while (!cancelled_ && decoder_->decode(pcm)) {
-    if (std::exchange(first, false))
-      Decoder::firstSoundDecoded();
+    decoded += pcm.size();
+    if (!settled && decoded >= kBufferBytes + kBytesPerSecond) {
+      settled = true;
+      Decoder::streamSettled();
+    }
     bool wasEmpty = false;
     if (!buffer_.write(pcm.data(), pcm.size(), &wasEmpty))
       break; // freed, or the output went away (drained() before the end)
