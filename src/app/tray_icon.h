@@ -2,7 +2,10 @@
 // The notification-area icon of the main window: `TrayAdd`, `TraySetTip`, `TrayRemove` on the
 // desktop's tray (StatusNotifierItem or the XEmbed tray, through QSystemTrayIcon). A double
 // click and a right click on the icon reach the owner as signals, in place of the mouse-move
-// codes 515 and 517 the classic tray sent.
+// codes 515 and 517 the classic tray sent. A StatusNotifier tray (KDE Plasma, XFCE's status
+// tray, GNOME's AppIndicator extension) reports its activation, a click, and never a double
+// click: there the activation counts as the double click. On an XEmbed tray a single click
+// stays without effect.
 
 #include <QIcon>
 #include <QObject>
@@ -28,6 +31,8 @@ public:
 
   bool isShown() const;
   QString tip() const { return tip_; }
+  // Whether the icon sits in a StatusNotifier tray (known once TrayAdd has made it).
+  bool onStatusNotifierTray() const { return statusNotifier_; }
 
   // Whether the desktop offers a notification area now. Tests decide the answer with 0 or 1;
   // -1 asks the desktop again.
@@ -38,12 +43,14 @@ public:
   static QString fitTip(const QString &tip);
 
 signals:
+  // The double click that restores the player (on a StatusNotifier tray: the activation).
   void doubleClicked();
   void rightClicked();
 
 private:
   std::unique_ptr<QSystemTrayIcon> icon_;
   QString tip_;
+  bool statusNotifier_ = false;
 };
 
 } // namespace lumiqo
