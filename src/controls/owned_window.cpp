@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QVariant>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -70,8 +71,11 @@ protected:
 } // namespace
 
 void keepOffTaskBar(QWidget *window) {
-  if (window && window->isWindow() && !window->findChild<OffTaskBar *>(QString(), Qt::FindDirectChildrenOnly))
-    new OffTaskBar(window);
+  static constexpr const char *kKept = "lumiqoOffTaskBar";
+  if (!window || !window->isWindow() || window->property(kKept).toBool())
+    return;
+  window->setProperty(kKept, true);
+  new OffTaskBar(window);
 }
 
 } // namespace lumiqo

@@ -96,6 +96,9 @@ read -r px py pw ph <<<"$(geometry "$list")"
   fail "not right-aligned: main $mx+$mw, lyrics $lx+$lw, playlist $px+$pw"
 [ $((my - ly)) = 57 ] && [ $((py - my)) = 149 ] && ok "stacked 850 twips above and 2230 below the main top" ||
   fail "stacking: lyrics $((my - ly)) above, playlist $((py - my)) below"
+off_task_bar() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
+off_task_bar "$lrc" && off_task_bar "$list" && ! off_task_bar "$main" &&
+  ok "only the main window is on the task bar" || fail "task bar: $(xprop -id "$lrc" _NET_WM_STATE), $(xprop -id "$list" _NET_WM_STATE)"
 wait_for 10 served "GET /soft/mlist0.asp" && ok "start list requested" || fail "no start list request"
 shot "desktop-$mode-start.png"
 
@@ -124,6 +127,7 @@ if [ "$mode" = tray ]; then
   below_pid=
   click_at "$main" 87 153
   wait_for 5 shown "$list" && ok "the playlist toggle shows it again, opaque" || fail "the playlist did not come back"
+  off_task_bar "$list" || fail "the playlist shown again is on the task bar"
 
   # --- the window manager's close (Alt+F4) on the lyrics window is its close button: one click
   # on the lyrics toggle brings it back
