@@ -114,6 +114,7 @@ run_sni() {
     --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher | grep -q true" ||
     { echo "FAIL: the watcher did not start"; cat "$work/watcher.log"; exit 1; }
   start_player
+  check_places "StatusNotifier tray"
   wait_for 10 test -s "$work/items" && ok "the tray icon registered as a StatusNotifierItem" ||
     fail "no StatusNotifierItem registered"
   click_at "$main" 147 113 # an_minimize
