@@ -31,8 +31,6 @@ public:
 
   bool isShown() const;
   QString tip() const { return tip_; }
-  // Whether the icon sits in a StatusNotifier tray (known once TrayAdd has made it).
-  bool onStatusNotifierTray() const { return statusNotifier_; }
 
   // Whether the desktop offers a notification area now. Tests decide the answer with 0 or 1;
   // -1 asks the desktop again.
