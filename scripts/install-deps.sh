@@ -16,6 +16,9 @@ packages=(
   pulseaudio pulseaudio-utils
   # PipeWire with its session manager and its PulseAudio server, for the test that plays there
   pipewire pipewire-bin wireplumber pipewire-pulse
+  # a browser that hands songs from the catalogue site to the player (unshare: the test's own
+  # mount namespace for the browser's policy)
+  chromium util-linux
   ffmpeg sox espeak-ng fonts-wqy-microhei
   # the desktop: a private session bus and media-control clients for the MPRIS tests, the
   # desktop-entry checker, dpkg-shlibdeps for the .deb's dependencies

@@ -32,7 +32,8 @@ table.songs th{background:#eceee9;color:#555;font-weight:normal}
 table.songs td.n{color:#888;width:3em}
 a.play{display:inline-block;padding:.1em .8em;border-radius:3px;background:#c0392b;color:#fff;
 text-decoration:none;white-space:nowrap}
-a.play:hover,a.play:focus{background:#8e2a1f}
+a.play:hover{background:#8e2a1f}
+a.play:focus-visible{outline:2px solid #23313f;outline-offset:2px}
 span.nolink{color:#999}
 .count,.note{color:#555}
 nav.pages{margin:1em 0}
