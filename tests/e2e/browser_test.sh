@@ -30,9 +30,9 @@ fi
 
 # shellcheck source=../../scripts/virtual-display.sh
 . "$here/../../scripts/virtual-display.sh"
-work=$(mktemp -d /tmp/lumiqo-browser.XXXXXX)
-mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/music"
-chmod 700 "$work/run"
+# shellcheck source=script_helpers.sh
+. "$here/script_helpers.sh"
+make_work_folder browser || exit 1
 server_pid= player_pid= browser_pid=
 # The players on this display: the process ids of its windows named "Lumiqo".
 main_windows() { xdotool search --onlyvisible --name '^Lumiqo$' 2>/dev/null; }
@@ -52,36 +52,16 @@ cleanup() {
 trap cleanup EXIT
 start_virtual_display || { echo "SKIPPED: no virtual display"; exit 77; }
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-wait_for() { # seconds, command...
-  local seconds=$1; shift
-  for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x800 -i "$DISPLAY" -frames:v 1 "$shots/$1" && ok "screenshot $shots/$1"; }
 
 # --- a catalogue of two songs, served ------------------------------------------------------
-for song in "a 晨光 440" "b 星河 660"; do
-  read -r file title frequency <<<"$song"
-  ffmpeg -loglevel error -f lavfi -i "sine=frequency=$frequency:duration=60" -ac 2 -ar 44100 -b:a 64k \
-    -metadata title="$title" -metadata artist="测试乐队" "$work/music/$file.mp3" || { echo "FAIL: ffmpeg"; exit 1; }
-done
+make_song "$work/music/a.mp3" "晨光" "测试乐队" 440 60 && make_song "$work/music/b.mp3" "星河" "测试乐队" 660 60 ||
+  { echo "FAIL: ffmpeg"; exit 1; }
 printf '[start]\r\na.mp3\r\nb.mp3\r\n' >"$work/music/catalogue.ini"
-"$server" import "$work/music" --db "$work/catalogue.db" >/dev/null 2>"$work/import.log" ||
-  { echo "FAIL: import"; cat "$work/import.log"; exit 1; }
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-origin=http://127.0.0.1:$port
-"$server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>"$work/server.log" &
-server_pid=$!
-wait_for 10 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" 2>/dev/null || { echo "FAIL: server"; exit 1; }
+serve_catalogue "$server" || { echo "FAIL: server"; exit 1; }
 # The songs' catalogue links, in the order of the site's start list.
-mapfile -t links < <(python3 -c "import urllib.request, re, sys
-page = urllib.request.urlopen(sys.argv[1]).read().decode()
-for link in re.findall(r'href=\"qorvex://zembrol=[0-9a-f]*_[0-9a-f]*_([A-Za-z0-9]+)/\"', page): print(link)" "$origin/songs/")
+mapfile -t links < <(play_links "$origin/songs/" | sed -E 's|^qorvex://zembrol=[0-9a-f]*_[0-9a-f]*_([A-Za-z0-9]+)/$|\1|')
 [ "${#links[@]}" = 2 ] || { echo "FAIL: the start list page has ${#links[@]} play links, not 2"; exit 1; }
-streamed() { grep -qE "GET /[a-z0-9]+/$1\\.mp3 20[06] " "$work/server.log"; }
 
 # --- one private desktop session for the player, xdg-open and the browser -------------------
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config

@@ -10,13 +10,13 @@ server=${2:?}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../scripts/pipewire-server.sh
 . "$here/../../scripts/pipewire-server.sh"
+# shellcheck source=script_helpers.sh
+. "$here/script_helpers.sh"
 
 for tool in ffmpeg python3 parec; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
 done
-work=$(mktemp -d /tmp/lumiqo-pipewire-test.XXXXXX)
-mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/music"
-chmod 700 "$work/run"
+make_work_folder pipewire-test || exit 1
 server_pid= player_pid= record_pid=
 cleanup() {
   for pid in $record_pid $player_pid $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
@@ -27,29 +27,11 @@ trap cleanup EXIT
 start_pipewire_server || { echo "SKIPPED: PipeWire did not start"; exit 77; }
 pactl info | grep -q '^Server Name: .*PipeWire' || { echo "FAIL: the sound server is not PipeWire"; exit 1; }
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-wait_for() { # seconds, command...
-  local seconds=$1; shift
-  for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-
 # --- one song of 440 Hz, served -----------------------------------------------------------
-ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=4" -ac 2 -ar 44100 -b:a 128k \
-  -metadata title="管道之歌" -metadata artist="测试乐队" "$work/music/tone.mp3" || { echo "FAIL: ffmpeg"; exit 1; }
-"$server" import "$work/music" --db "$work/catalogue.db" >/dev/null 2>"$work/import.log" ||
-  { echo "FAIL: import"; cat "$work/import.log"; exit 1; }
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>"$work/server.log" &
-server_pid=$!
-wait_for 10 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" 2>/dev/null || { echo "FAIL: server"; exit 1; }
-link=$(python3 -c "import urllib.request, re, sys
-page = urllib.request.urlopen(sys.argv[1]).read().decode()
-print(re.search(r'href=\"(qorvex://[^\"]+)\"', page).group(1))" "http://127.0.0.1:$port/songs/") ||
-  { echo "FAIL: no play link on the site"; exit 1; }
-streams() { grep -cE 'GET /\S+\.mp3 20[06] ' "$work/server.log"; }
+make_song "$work/music/tone.mp3" "管道之歌" "测试乐队" 440 4 || { echo "FAIL: ffmpeg"; exit 1; }
+serve_catalogue "$server" || { echo "FAIL: server"; exit 1; }
+link=$(play_links "$origin/songs/" | head -n 1)
+[ -n "$link" ] || { echo "FAIL: no play link on the site"; exit 1; }
 
 # --- the player, started with the link, on PipeWire's default sink -------------------------
 parec -d lumiqo_null.monitor --raw --format=s16le --channels=2 --rate=44100 >"$work/heard.raw" 2>"$work/parec.log" &
@@ -61,13 +43,13 @@ env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XD
 player_pid=$!
 started=$(date +%s%N); since() { echo "  ($(( ($(date +%s%N) - started) / 1000000 )) ms)"; }
 
-wait_for 30 bash -c "[ \$(grep -cE 'GET /\\S+\\.mp3 20[06] ' '$work/server.log') -ge 1 ]" &&
+wait_for 30 streamed "[a-z0-9]+" &&
   ok "the link's song was fetched$(since)" || fail "no stream request"
 wait_for 15 bash -c "pactl list sink-inputs | grep -q 'application.name = \"Lumiqo\"'" &&
   ok "the player is a stream of PipeWire's PulseAudio server" || fail "no Lumiqo stream on the sound server"
 # The 4-second song ends, the player notices and moves on: a second stream request.
-wait_for 40 bash -c "[ \$(grep -cE 'GET /\\S+\\.mp3 20[06] ' '$work/server.log') -ge 2 ]" &&
-  ok "the end of the song was noticed and the next one started$(since)" || fail "the player did not move on ($(streams) streams)"
+wait_for 40 streamed "[a-z0-9]+" 2 &&
+  ok "the end of the song was noticed and the next one started$(since)" || fail "the player did not move on"
 kill "$record_pid" 2>/dev/null; wait "$record_pid" 2>/dev/null; record_pid=
 
 # The tone in 0.1 s blocks: the loud ones, and the pitch from their zero crossings.
