@@ -137,17 +137,17 @@ hovered() { # the pointer's button shows the hover colour near x y
 }
 
 # --- a running player gets the song ---------------------------------------------------------
-"$player" >"$work/player.log" 2>&1 &
-player_pid=$!
-wait_for 30 bash -c '[ -n "$(xdotool search --onlyvisible --name "^Lumiqo\$" 2>/dev/null)" ]' ||
-  { echo "FAIL: the player's window never appeared"; cat "$work/player.log"; exit 1; }
-ok "the player runs"
-
+# The browser and the player start side by side.
 setsid chromium --no-sandbox --disable-gpu --disable-quic --no-first-run --no-default-browser-check \
   --disable-background-networking --disable-component-update --disable-sync --password-store=basic \
   --user-data-dir="$work/profile" --window-position=0,0 --window-size=1280,800 "$origin/songs/" \
   >"$work/browser.log" 2>&1 &
 browser_pid=$!
+"$player" >"$work/player.log" 2>&1 &
+player_pid=$!
+wait_for 30 bash -c '[ -n "$(xdotool search --onlyvisible --name "^Lumiqo\$" 2>/dev/null)" ]' ||
+  { echo "FAIL: the player's window never appeared"; cat "$work/player.log"; exit 1; }
+ok "the player runs"
 wait_for 60 bash -c 'xdotool search --onlyvisible --class chromium >/dev/null 2>&1' ||
   { echo "FAIL: Chromium's window never appeared"; tail -n 20 "$work/browser.log"; exit 1; }
 browser_window=$(xdotool search --onlyvisible --class chromium 2>/dev/null | head -n 1)
