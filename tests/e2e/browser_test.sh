@@ -110,12 +110,14 @@ for top, bottom, left, right in bands:
     if bottom - top >= 8:
         print((left + right) // 2, (top + bottom) // 2)" "$@"
 }
-# Points at the n-th play button (from 1) until it shows its hover colour, then clicks it.
+# Points at the n-th play button (from 1), once the page holds still, until the button shows
+# its hover colour; then clicks it.
 click_button() {
-  local n=$1 x y
+  local n=$1 x y seen=
   xdotool windowactivate --sync "$browser_window" 2>/dev/null
   for _ in $(seq 30); do
     read -r x y < <(buttons c0392b 8e2a1f | sed -n "${n}p")
+    [ -n "${x:-}" ] && [ "$seen" != "$x $y" ] && { seen="$x $y"; continue; }
     if [ -n "${x:-}" ]; then
       xdotool mousemove "$x" "$y"
       if hovered "$x" "$y"; then
