@@ -29,9 +29,9 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 need() { for tool in "$@"; do command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"; done; }
 need Xvfb xdotool xwininfo xprop python3
 
-work=$(mktemp -d /tmp/lumiqo-wm.XXXXXX)
-mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/session"
-chmod 700 "$work/run" "$work/session"
+make_work_folder wm || exit 1
+mkdir -p "$work/session" # the compositors' runtime folder
+chmod 700 "$work/session"
 pids=() # started here, ended in reverse order
 cleanup() {
   local i

@@ -1,17 +1,9 @@
-# Sourced by the whole-program desktop tests: checks that count their failures, and the
-# windows of the X display in DISPLAY read and driven with xwininfo, xprop and xdotool. The
-# pointer moves on POINTER_DISPLAY when it is set (a nested compositor's outer display).
+# Sourced by the whole-program desktop tests: the windows of the X display in DISPLAY, read and
+# driven with xwininfo, xprop and xdotool, on top of the scripts' shared results and waiting.
+# The pointer moves on POINTER_DISPLAY when it is set (a nested compositor's outer display).
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local seconds=$1
-  shift
-  for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
+# shellcheck source=script_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/script_helpers.sh"
 
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(window "$1")" ]; }
