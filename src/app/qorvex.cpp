@@ -315,8 +315,14 @@ void qorvex::delie6() {
 }
 
 void qorvex::showNormalAndFocus() {
-  // Its transparency stays as it is: after a minimise to the tray the window is shown but
-  // still faded out, and the tray's restore fades it in.
+  // Minimised to the tray (or, without one, to the task bar), or on the way there: shown as
+  // it stands the window would be focused at opacity 0, invisible yet taking clicks. It comes
+  // back the way the tray icon brings it back, faded in with the playlist.
+  const bool fadingOut = danru1.running() && danru1.step() < 0;
+  if (close_state == 2 && (isHidden() || minimisedToTaskBar_ || fadingOut)) {
+    vond_tp_DoubleClick();
+    return;
+  }
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   activateWindow();

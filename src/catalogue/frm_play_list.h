@@ -93,7 +93,12 @@ public:
   const QImage &s_list1() const { return s_list1_; }
   const QImage &surface() const { return surface_; }
 
+  // Closes the window for good, at the program's end. Any other close, the desktop's own
+  // included, is taken as a click on the close box.
+  void unload();
+
 protected:
+  void closeEvent(QCloseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
@@ -133,6 +138,7 @@ private:
   std::array<QWidget *, kGripCount> size_{};
   WindowDragLoop *loop_; // a child of the window
   bool dragArmed_ = false;
+  bool unloading_ = false;
   QPoint pressCursor_; // where the title bar was pressed, on the screen
 };
 

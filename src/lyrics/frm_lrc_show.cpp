@@ -6,9 +6,11 @@
 #include "base/twips.h"
 #include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
+#include "controls/owned_window.h"
 #include "controls/program_resources.h"
 #include "controls/vondan.h"
 
+#include <QCloseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -27,10 +29,11 @@ QImage frmLrcShow::resourceSkin(qreal ratio) {
 }
 
 frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
-    // A utility window of its owner: no task-bar entry of its own, kept above other windows,
-    // no decorations (the skin is its frame).
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // A window of its owner's, kept above other windows, off the task bar, without decorations
+    // (the skin is its frame).
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       loop_(WindowDragLoop::of(this)) {
+  keepOffTaskBar(this);
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
   Picture1_ = windowPicture(skin, QStringLiteral("lrcshow.bmp"), devicePixelRatioF(), kSkinSize, kSkinBody);
 
@@ -45,6 +48,22 @@ frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
 
 frmLrcShow::~frmLrcShow() {
   loop_->released();
+}
+
+void frmLrcShow::unload() {
+  unloading_ = true;
+  close();
+}
+
+void frmLrcShow::closeEvent(QCloseEvent *event) {
+  // The desktop's own close (Alt+F4, a panel's close) is the close button's: the owner hides
+  // the window and remembers it as hidden, so that its toggle brings it back at once.
+  if (!unloading_) {
+    event->ignore();
+    emit closeRequested();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void frmLrcShow::Form_Load() {
