@@ -18,6 +18,8 @@ packages=(
   # the desktop: a private session bus and media-control clients for the MPRIS tests, the
   # desktop-entry checker, dpkg-shlibdeps for the .deb's dependencies
   dbus-daemon dbus-bin playerctl desktop-file-utils dpkg-dev
+  # the accessibility bus and a client of it, as a screen reader reads the player
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
 )
 [ $# -eq 0 ] || packages=("$@")
 
