@@ -251,8 +251,7 @@ QString qorvex::timeText() const {
 }
 
 void qorvex::setTimeText(const QString &text) {
-  timeslisttext->setText(text);
-  timeReadout->setText(text); // read when asked: a new second is no news
+  timeslisttext->setText(text); // read when asked: a new second is no news
 }
 
 bool qorvex::loadTimeDigit(int index, const QString &path) {
@@ -265,9 +264,11 @@ void qorvex::setSeekKnobLeft(double left) {
   seekShown();
 }
 
-// The song's progress is news once per whole percent, not every second.
+// The song's progress is news every 5 %, not every second: twenty times a song.
 void qorvex::seekShown() {
-  const int percent = static_cast<int>(std::floor((seekLeft_ - kSeekLeftMin) / kSeekSpan * 100));
+  constexpr int kStep = 5;
+  const int percent =
+      static_cast<int>(std::floor((seekLeft_ - kSeekLeftMin) / kSeekSpan * 100 / kStep)) * kStep;
   if (percent == seekPercentShown_)
     return;
   seekPercentShown_ = percent;

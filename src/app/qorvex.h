@@ -22,7 +22,6 @@
 #include "player/player_face.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -85,7 +84,10 @@ public:
   // Controls.
   SkinImage *s_main1;
   StateLabel *play_zt;
-  QLineEdit *timeslisttext;
+  // The elapsed time as text, which the status tick writes and the digits are drawn from. It
+  // lies over the digits, drawing nothing and taking no mouse, and is what assistive tools read
+  // of them (a text box would tell them of every second).
+  ClickArea *timeslisttext;
   std::array<SkinImage *, 5> timelist{};
   vondan *an_play;
   vondan *an_pause;
@@ -103,8 +105,6 @@ public:
   ClickArea *an_web;
   ClickArea *an_bbs;
   CaptionBox *gd_show;
-  // The time the digits show, as text, over the digits (for assistive tools).
-  ClickArea *timeReadout;
 
   // The socket control of the link resolution.
   Winsocks *Winsock1;
@@ -266,7 +266,7 @@ private:
   bool minimisedToTaskBar_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;
-  int seekPercentShown_ = -1; // the whole percent assistive tools last heard of
+  int seekPercentShown_ = -1; // the progress (in steps of 5 %) assistive tools last heard of
 };
 
 } // namespace lumiqo

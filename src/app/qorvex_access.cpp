@@ -79,17 +79,13 @@ void qorvex::setUpAccess() {
   an_volume_fill->setFocusPolicy(Qt::StrongFocus);
   setAccessibleDescription(keysHelp());
 
-  // The time digits are pictures: a text of the same time lies over them.
-  timeReadout = new ClickArea(this);
-  timeReadout->setObjectName(QStringLiteral("timeReadout"));
-  timeReadout->setAccessibleRole(QAccessible::StaticText);
-  timeReadout->setAccessibleName(QStringLiteral("时间")); // while no time is shown
-  timeReadout->setGeometry(twipsToPixels(2640), twipsToPixels(1050), twipsToPixels(1260), twipsToPixels(315));
+  // The time digits are pictures: the time's text lies over them.
+  timeslisttext->setAccessibleName(QStringLiteral("时间")); // while no time is shown
 
   // The round face from its centre, clockwise from the top; then the panel, top to bottom.
   setAccessibleParts(this,
                      {an_play, an_pause, an_lyric, an_minimize, an_close, an_playlist, an_prev, an_stop,
-                      an_next, timeReadout, play_zt, gd_show, an_bar_bg, an_web, an_volume_fill, an_bbs});
+                      an_next, timeslisttext, play_zt, gd_show, an_bar_bg, an_web, an_volume_fill, an_bbs});
   chainTabOrder(this);
   an_play->setFocus(); // where the keyboard starts in this window
   FocusRing::of(this);

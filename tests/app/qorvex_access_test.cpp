@@ -142,15 +142,18 @@ TEST_F(AccessWindow, LabelsReadTheirWholeTextAndOnlyNewTextIsNews) {
   EXPECT_EQ(of(w->gd_show)->text(QAccessible::Name), caption);
   w->setTimeText(QStringLiteral("00:41"));
   w->setTimeText(QStringLiteral("00:42"));
-  EXPECT_EQ(of(w->timeReadout)->text(QAccessible::Name), QStringLiteral("00:42"));
+  EXPECT_EQ(of(w->timeslisttext)->text(QAccessible::Name), QStringLiteral("00:42"));
   w->state().song_secs = 200;
   w->state().pos_text = QStringLiteral(" 42");
   w->setSeekKnobLeft(*seekKnobLeftFor(42, 200));
-  // The progress is news once a whole percent, the time digits never.
+  // The progress is news every 5 %, the time digits never.
   EXPECT_EQ(spy.events.size(), 1u);
   EXPECT_EQ(spy.count(QAccessible::ValueChanged, w->an_bar_bg), 1);
-  w->setSeekKnobLeft(*seekKnobLeftFor(42.5, 200)); // within the same whole percent
+  w->setSeekKnobLeft(*seekKnobLeftFor(49, 200)); // 24.5 %: the same step of 5 %
   EXPECT_EQ(spy.events.size(), 1u);
+  w->setSeekKnobLeft(*seekKnobLeftFor(50, 200)); // 25 %
+  EXPECT_EQ(spy.count(QAccessible::ValueChanged, w->an_bar_bg), 2);
+  w->state().pos_text = QStringLiteral(" 42");
   QAccessibleValueInterface *seek = of(w->an_bar_bg)->valueInterface();
   ASSERT_TRUE(seek);
   EXPECT_EQ(seek->currentValue().toInt(), 42);

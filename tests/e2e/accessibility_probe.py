@@ -9,6 +9,7 @@ the whole-program accessibility test calls it for one question at a time.
   accessibility_probe.py volume [PERCENT]     the volume slider's value, after setting it
   accessibility_probe.py focused              "role|name|x y w h" of the focused control
   accessibility_probe.py events SECONDS       events heard from the player in that time, by type
+                                              and by the role and name of their source
 
 Exit 2 when the player is not on the bus. Needs python3-pyatspi (run with /usr/bin/python3).
 """
@@ -115,7 +116,12 @@ def main():
         def heard(event):
             app = event.host_application
             if app is not None and app.name == APP:
-                counts[event.type] = counts.get(event.type, 0) + 1
+                try:
+                    source = f"{event.source.getRoleName()} '{event.source.name}'"
+                except Exception:
+                    source = "?"
+                key = f"{event.type} ({source})"
+                counts[key] = counts.get(key, 0) + 1
 
         types = ["object", "window", "focus"]
         pyatspi.Registry.registerEventListener(heard, *types)
