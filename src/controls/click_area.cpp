@@ -1,16 +1,10 @@
 #include "controls/click_area.h"
 
-#include <QKeyEvent>
+#include "controls/press_keys.h"
+
 #include <QMouseEvent>
 
 namespace lumiqo {
-namespace {
-bool isPressKey(const QKeyEvent *event) {
-  const int key = event->key();
-  return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
-         !(event->modifiers() & ~Qt::KeypadModifier);
-}
-} // namespace
 
 ClickArea::ClickArea(QWidget *parent) : QWidget(parent) {
   // Nothing of its own is painted: the window's background shows through.

@@ -281,13 +281,7 @@ void QMListBox::mousePress(int Button, int Shift, float X, float Y) {
     const int row = rowAtY(Y);
     if (!isRow(row) || row == listIndex_)
       return;
-    const int old = listIndex_;
-    int newIndex = row;
-    emit ListIndexChanged(old, newIndex, 0);
-    listIndex_ = newIndex;
-    emit rowRedrawRequested(old);
-    emit rowRedrawRequested(listIndex_);
-    emit selectionMoved(listIndex_);
+    markByUser(listIndex_, row, &QMListBox::ListIndexChanged, &QMListBox::selectionMoved);
   }
   emit MouseDown(Button, Shift, X, Y);
 }
@@ -307,15 +301,8 @@ void QMListBox::click() {
 void QMListBox::doubleClick() {
   if (!items_.isEmpty() && pressButton_ == kLeftButton) {
     const int row = rowAtY(pressY_);
-    if (isRow(row)) {
-      const int old = playIndex_;
-      int newIndex = row;
-      emit PlayIndexChanged(old, newIndex, 0);
-      playIndex_ = newIndex;
-      emit rowRedrawRequested(old);
-      emit rowRedrawRequested(playIndex_);
-      emit playMarkMoved(playIndex_);
-    }
+    if (isRow(row))
+      markByUser(playIndex_, row, &QMListBox::PlayIndexChanged, &QMListBox::playMarkMoved);
   }
   emit DBClick(pressButton_, pressShift_, pressX_, pressY_);
 }
@@ -325,30 +312,29 @@ void QMListBox::selectByKey(int row) {
     return;
   row = std::clamp(row, 0, ListCount() - 1);
   scrollToShow(row);
-  if (row == listIndex_)
-    return;
-  const int old = listIndex_;
-  int newIndex = row;
-  emit ListIndexChanged(old, newIndex, 0);
-  listIndex_ = newIndex;
-  emit rowRedrawRequested(old);
-  emit rowRedrawRequested(listIndex_);
-  emit selectionMoved(listIndex_);
+  if (row != listIndex_)
+    markByUser(listIndex_, row, &QMListBox::ListIndexChanged, &QMListBox::selectionMoved);
 }
 
 void QMListBox::playSelected() {
   if (!isRow(listIndex_))
     return;
-  if (listIndex_ != playIndex_) {
-    const int old = playIndex_;
-    int newIndex = listIndex_;
-    emit PlayIndexChanged(old, newIndex, 0);
-    playIndex_ = newIndex;
-    emit rowRedrawRequested(old);
-    emit rowRedrawRequested(playIndex_);
-    emit playMarkMoved(playIndex_);
-  }
+  if (listIndex_ != playIndex_)
+    markByUser(playIndex_, listIndex_, &QMListBox::PlayIndexChanged, &QMListBox::playMarkMoved);
   emit DBClick(kLeftButton, 0, 0, 0);
+}
+
+// A mark moved by the user (ByCode 0): the handler of the event may redirect it; the rows it
+// left and reached are drawn again.
+void QMListBox::markByUser(int &mark, int row, void (QMListBox::*event)(int, int &, int),
+                           void (QMListBox::*moved)(int)) {
+  const int old = mark;
+  int newIndex = row;
+  emit(this->*event)(old, newIndex, 0);
+  mark = newIndex;
+  emit rowRedrawRequested(old);
+  emit rowRedrawRequested(mark);
+  emit(this->*moved)(mark);
 }
 
 int QMListBox::pageRows() const {

@@ -147,6 +147,8 @@ private:
   void bringIntoView(int row);
   void scrollToShow(int row);
   void testFailedMark(PlayListItem &item) const;
+  void markByUser(int &mark, int row, void (QMListBox::*event)(int, int &, int),
+                  void (QMListBox::*moved)(int));
   bool setIndexByCode(int &mark, int value, void (QMListBox::*event)(int, int &, int));
 
   QVector<PlayListItem> items_;

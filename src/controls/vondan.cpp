@@ -3,11 +3,11 @@
 #include "controls/accessible/accessible_parts.h"
 #include "controls/hidpi.h"
 #include "controls/mouse_masks.h"
+#include "controls/press_keys.h"
 
 #include "base/twips.h"
 
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,10 +23,6 @@ int blendSlot(int a, int b) {
 }
 
 constexpr float kTwips = kTwipsPerPixel;
-
-bool isPressKey(int key) {
-  return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 
 } // namespace
 
@@ -182,7 +178,7 @@ void vondan::setChecked(bool on) {
 }
 
 void vondan::keyPressEvent(QKeyEvent *event) {
-  if (!isPressKey(event->key()) || event->modifiers() & ~Qt::KeypadModifier) {
+  if (!isPressKey(event)) {
     QWidget::keyPressEvent(event); // the window's keys
     return;
   }
@@ -194,7 +190,7 @@ void vondan::keyPressEvent(QKeyEvent *event) {
 }
 
 void vondan::keyReleaseEvent(QKeyEvent *event) {
-  if (!isPressKey(event->key()) || !keyHeld_) {
+  if (!isPressKey(event) || !keyHeld_) {
     QWidget::keyReleaseEvent(event);
     return;
   }
