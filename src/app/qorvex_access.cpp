@@ -165,7 +165,7 @@ void qorvex::cycleWindows(int step) {
                         state().lrc_shown != 0 && lyricsWindow().isVisible()};
   int at = 0;
   for (int i = 0; i < 3; ++i)
-    if (windows[i]->isActiveWindow())
+    if (QApplication::activeWindow() == windows[i])
       at = i;
   for (int n = 1; n < 3; ++n) {
     const int i = ((at + step * n) % 3 + 3) % 3;

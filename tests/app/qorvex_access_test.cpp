@@ -261,6 +261,26 @@ TEST_F(AccessWindow, TabWalksTheFaceInReadingOrderAndTheFocusFollowsPlayToPause)
   EXPECT_FALSE(ring->isVisible());
 }
 
+TEST_F(AccessWindow, F6GoesOnToTheNextWindowOnTheScreen) {
+  auto w = loaded();
+  activate(*w);
+  const auto f6 = [](Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, modifiers);
+  };
+  f6();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w->playListWindow(); }, 5000));
+  EXPECT_EQ(QApplication::focusWidget(), w->playListWindow().m_listView); // where it starts there
+  f6();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w->lyricsWindow(); }, 5000));
+  f6(Qt::ShiftModifier);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w->playListWindow(); }, 5000));
+  // A window toggled away is passed over.
+  emit w->an_playlist->Click();
+  activate(*w);
+  f6();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w->lyricsWindow(); }, 5000));
+}
+
 TEST_F(AccessWindow, CtrlFOpensTheSearchFromAnyWindowAndEscapeClosesIt) {
   auto w = loaded();
   frmPlayList &list = w->playListWindow();
