@@ -26,11 +26,11 @@ fi
 
 # shellcheck source=../../scripts/virtual-display.sh
 . "$here/../../scripts/virtual-display.sh"
+# shellcheck source=script_helpers.sh
+. "$here/script_helpers.sh"
 start_virtual_display || { echo "SKIPPED: no virtual display"; exit 77; }
 
-work=$(mktemp -d /tmp/lumiqo-a11y.XXXXXX)
-mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/music"
-chmod 700 "$work/run"
+make_work_folder a11y || exit 1
 server_pid= player_pid= bus_pid=
 cleanup() {
   for pid in $player_pid $server_pid $bus_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
@@ -39,31 +39,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-wait_for() { # seconds command...: by the clock, however long one try takes
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-
 # --- a catalogue of three songs -----------------------------------------------------------
-song() { # file title artist frequency
-  ffmpeg -loglevel error -f lavfi -i "sine=frequency=$4:duration=40" -ac 2 -ar 44100 -b:a 128k \
-    -metadata title="$2" -metadata artist="$3" "$work/music/$1.mp3" || return 1
-  printf '[00:00.00]%s\r\n[00:01.00]第一句\r\n[00:03.00]第二句\r\n[00:39.00]\r\n' "$2" >"$work/music/$1.lrc"
-}
-song a "晨光" "测试乐队" 440 && song b "晚风" "测试乐队" 550 && song c "星河" "另一位歌手" 660 ||
-  { echo "FAIL: could not make the test songs"; exit 1; }
-"$server" import "$work/music" --db "$work/catalogue.db" >/dev/null 2>"$work/import.log" ||
-  { echo "FAIL: import"; cat "$work/import.log"; exit 1; }
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>"$work/server.log" &
-server_pid=$!
-wait_for 10 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" 2>/dev/null || { echo "FAIL: server"; exit 1; }
+make_song "$work/music/a.mp3" "晨光" "测试乐队" 440 40 && make_song "$work/music/b.mp3" "晚风" "测试乐队" 550 40 &&
+  make_song "$work/music/c.mp3" "星河" "另一位歌手" 660 40 || { echo "FAIL: could not make the test songs"; exit 1; }
+for file in a b c; do
+  printf '[00:00.00]%s\r\n[00:01.00]第一句\r\n[00:03.00]第二句\r\n[00:39.00]\r\n' "$file" >"$work/music/$file.lrc"
+done
+serve_catalogue "$server" || { echo "FAIL: server"; exit 1; }
 
 # --- the accessibility bus, then the player on it ---------------------------------------
 "$launcher" --launch-immediately >"$work/bus.log" 2>&1 &
