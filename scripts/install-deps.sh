@@ -26,6 +26,8 @@ packages=(
   # other desktops: GNOME's and weston's Xwayland, and a StatusNotifier tray of the tests' own
   # (Python's GLib bindings, gdbus)
   mutter weston xwayland python3-gi gir1.2-glib-2.0 libglib2.0-bin
+  # the accessibility bus and a client of it, as a screen reader reads the player
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 [ $# -eq 0 ] || packages=("$@")
 

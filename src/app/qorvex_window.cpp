@@ -109,6 +109,7 @@ void qorvex::an_minimize_Click() {
   FadeOut(danru3, playListWindow());
   state().list_shown = 0;
   close_state = 2;
+  showToggleStates();
 }
 
 void qorvex::vond_tp_DoubleClick() {
@@ -120,6 +121,7 @@ void qorvex::vond_tp_DoubleClick() {
   FadeIn(danru1, *this);
   FadeIn(danru3, playListWindow());
   state().list_shown = 1;
+  showToggleStates();
   activateWindow();
   core_->Timer2.start();
   core_->Timer2_Timer();
@@ -157,6 +159,7 @@ void qorvex::an_lyric_Click() {
     core_->Timer2.start();
     core_->Timer2_Timer();
   }
+  showToggleStates();
 }
 
 void qorvex::lrcbu() {
@@ -171,6 +174,7 @@ void qorvex::an_playlist_Click() {
     FadeIn(danru3, playListWindow());
     state().list_shown = 1;
   }
+  showToggleStates();
 }
 
 // --- the face: drag and list menu --------------------------------------------------------

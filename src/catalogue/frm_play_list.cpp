@@ -71,6 +71,7 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
   an_close_list->setGeometry(twipsRect(4230, 105, 195, 195)); // skinned by the main window
   connect(an_close_list, &vondan::Click, this, &frmPlayList::an_close_list_Click);
   Form_Load();
+  setUpAccess();
 }
 
 frmPlayList::~frmPlayList() {

@@ -4,7 +4,9 @@
 
 #include "base/app_folder.h"
 #include "base/twips.h"
+#include "controls/accessible/accessible_parts.h"
 #include "controls/colour_key_mask.h"
+#include "controls/focus_ring.h"
 #include "controls/hidpi.h"
 #include "controls/owned_window.h"
 #include "controls/program_resources.h"
@@ -44,6 +46,16 @@ frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
   LrcShow1->ReadProperties({0, 0xFF00, kLrcColor, QString(), QString(), false});
   connect(LrcShow1, &LrcShow::Paint, this, &frmLrcShow::LrcShow1_Paint);
   Form_Load();
+
+  // To assistive tools and the keyboard: the close button, then the lyrics, where the focus
+  // starts.
+  an_close_lrc->setAccessibleName(QStringLiteral("关闭"));
+  LrcShow1->setAccessibleName(QStringLiteral("歌词"));
+  LrcShow1->setFocusPolicy(Qt::TabFocus);
+  setAccessibleParts(this, {an_close_lrc, LrcShow1});
+  chainTabOrder(this);
+  LrcShow1->setFocus();
+  FocusRing::of(this);
 }
 
 frmLrcShow::~frmLrcShow() {
