@@ -48,11 +48,9 @@ protected:
   void SetUp() override {
     AppFixture::SetUp();
     TrayIcon::setDesktopHasTrayForTesting(1);
-    setCompositingForTesting(0);
   }
   void TearDown() override {
     TrayIcon::setDesktopHasTrayForTesting(-1);
-    setCompositingForTesting(-1);
     AppFixture::TearDown();
   }
   std::unique_ptr<qorvex> loaded() {
