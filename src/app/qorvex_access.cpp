@@ -97,9 +97,9 @@ void qorvex::showToggleStates() {
 }
 
 void qorvex::setUpKeys() {
-  // A shortcut of the main window's is one of its tool windows' (the playlist and lyrics
-  // windows) too: the player's own keys are set once, here. Keys that belong to one window
-  // only take effect while the focus is in that window.
+  // The player's own keys work in each of its three windows (windows of their own, so a key
+  // set on each is never ambiguous). Keys that belong to one window only take effect while the
+  // focus is in that window.
   auto key = [this](QWidget *window, const QKeySequence &sequence, auto slot,
                     Qt::ShortcutContext context = Qt::WindowShortcut) {
     auto *shortcut = new QShortcut(sequence, window);
@@ -113,20 +113,23 @@ void qorvex::setUpKeys() {
     else
       core_->an_play_Click();
   };
-  key(this, Qt::Key_Z, [core] { core->an_prev_Click(); });
-  key(this, Qt::Key_X, [core] { core->an_play_Click(); });
-  key(this, Qt::Key_C, [core] { core->an_pause_Click(); });
-  key(this, Qt::Key_V, [core] { core->an_stop_Click(); });
-  key(this, Qt::Key_B, [core] { core->an_next_Click(); });
-  // A keyboard's one play key is a play-or-pause key.
-  key(this, Qt::Key_MediaPlay, playOrPause);
-  key(this, Qt::Key_MediaTogglePlayPause, playOrPause);
-  key(this, Qt::Key_MediaPause, [core] { core->an_pause_Click(); });
-  key(this, Qt::Key_MediaStop, [core] { core->an_stop_Click(); });
-  key(this, Qt::Key_MediaNext, [core] { core->an_next_Click(); });
-  key(this, Qt::Key_MediaPrevious, [core] { core->an_prev_Click(); });
-  key(this, Qt::Key_F6, [this] { cycleWindows(1); });
-  key(this, QKeySequence(Qt::SHIFT | Qt::Key_F6), [this] { cycleWindows(-1); });
+  for (QWidget *window : {static_cast<QWidget *>(this), static_cast<QWidget *>(&playListWindow()),
+                          static_cast<QWidget *>(&lyricsWindow())}) {
+    key(window, Qt::Key_Z, [core] { core->an_prev_Click(); });
+    key(window, Qt::Key_X, [core] { core->an_play_Click(); });
+    key(window, Qt::Key_C, [core] { core->an_pause_Click(); });
+    key(window, Qt::Key_V, [core] { core->an_stop_Click(); });
+    key(window, Qt::Key_B, [core] { core->an_next_Click(); });
+    // A keyboard's one play key is a play-or-pause key.
+    key(window, Qt::Key_MediaPlay, playOrPause);
+    key(window, Qt::Key_MediaTogglePlayPause, playOrPause);
+    key(window, Qt::Key_MediaPause, [core] { core->an_pause_Click(); });
+    key(window, Qt::Key_MediaStop, [core] { core->an_stop_Click(); });
+    key(window, Qt::Key_MediaNext, [core] { core->an_next_Click(); });
+    key(window, Qt::Key_MediaPrevious, [core] { core->an_prev_Click(); });
+    key(window, Qt::Key_F6, [this] { cycleWindows(1); });
+    key(window, QKeySequence(Qt::SHIFT | Qt::Key_F6), [this] { cycleWindows(-1); });
+  }
 
   // The main window's own, and the lyrics window's search key (the playlist window has its own).
   const auto here = Qt::WidgetWithChildrenShortcut;
