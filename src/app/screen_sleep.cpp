@@ -1,6 +1,6 @@
 #include "app/screen_sleep.h"
 
-#include "app/xcb_reply.h"
+#include "controls/xcb_reply.h"
 
 #include <QCoreApplication>
 

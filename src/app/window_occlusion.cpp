@@ -1,6 +1,6 @@
 #include "app/window_occlusion.h"
 
-#include "app/xcb_reply.h"
+#include "controls/xcb_reply.h"
 
 #include <QCoreApplication>
 #include <QEvent>
