@@ -14,10 +14,11 @@ song change is one request for the stream cookies, followed by the song's stream
 time when it comes between 1 s before and 3 s after the previous song's length, counted from the
 previous change (the advance check ticks once a second; a loaded machine adds its share), or, when the sound server was restarted
 during the song (which ends it), within 8 s of the restart.
-How it tells that nothing went wrong: the player's standard error stays empty, it lives until it
-is closed and then ends by itself, every request is answered with 200 or 206, every change of song
-fetches its stream, the null sink's monitor never falls silent for more than 6 s (outside a
-restart of the sound server), and every minimise, restore and list reload does what it should.
+How it tells that nothing went wrong: the player writes nothing (its output goes to player.log,
+stamped as it comes), it lives until it is closed and then ends by itself, every request is
+answered with 200 or 206, every change of song fetches its stream, the null sink's monitor never
+falls silent for more than 6 s (outside a restart of the sound server), and every minimise, restore
+and list reload does what it should (a restore maps the main window once and never unmaps it again).
 """
 
 import argparse
@@ -158,6 +159,18 @@ class Soak:
         if len(self.length) != len(SONGS):
             raise RuntimeError(f"the start list holds {len(self.length)} of the {len(SONGS)} songs")
 
+    def read_player(self):
+        """Whatever the player writes is an error, stamped as it arrives so that it can be set
+        beside the events (a warning at a restore, say)."""
+        with open(os.path.join(self.out, "player.log"), "w") as log:
+            for raw in self.player.stdout:
+                t = now()
+                line = raw.decode("utf-8", "replace").rstrip()
+                log.write(f"{self.at(t):10.3f} {line}\n")
+                log.flush()
+                if line.strip():
+                    self.error("player said: " + line.strip(), t)
+
     def read_server(self):
         with open(os.path.join(self.out, "server.log"), "w") as log:
             for raw in self.server.stderr:
@@ -250,8 +263,10 @@ class Soak:
         return "IsViewable" in self.info(w)
 
     def click(self, w, x, y, button=1, repeat=1):
+        # The clicks of a double click 50 ms apart: xdotool held up on a loaded machine must
+        # not stretch them beyond the double-click interval (400 ms) and make two single clicks.
         wx, wy, _, _ = self.geometry(w)
-        self.xdo("mousemove", wx + x, wy + y, "sleep", "0.15", "click", "--repeat", repeat, "--delay", 120, button)
+        self.xdo("mousemove", wx + x, wy + y, "sleep", "0.15", "click", "--repeat", repeat, "--delay", 50, button)
 
     def wait_for(self, seconds, check):
         end = now() + seconds
@@ -270,9 +285,10 @@ class Soak:
     # --- the player ------------------------------------------------------------------------
     def start_player(self):
         env = dict(self.env, LUMIQO_SERVER=f"127.0.0.1:{self.port}")
-        self.player_log = open(os.path.join(self.out, "player.log"), "w")
         self.player = subprocess.Popen([os.path.join(self.a.app, "lumiqo")], env=env, stdin=subprocess.DEVNULL,
-                                       stdout=self.player_log, stderr=subprocess.STDOUT)
+                                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.player_reader = threading.Thread(target=self.read_player, daemon=True)
+        self.player_reader.start()
         names = {"main": "Lumiqo", "lyrics": "Lumiqo 歌词", "list": "Lumiqo 播放列表"}
         self.w = {}
         for key, name in names.items():
@@ -299,14 +315,28 @@ class Soak:
         icon = self.tray_icon()
         if not icon:
             return self.error("no tray icon")
+        # The main window's maps and unmaps during the restore: one map is a restore, a map
+        # followed by an unmap is a window the player hid again (which may leave it withdrawn),
+        # none at all is a double click that did nothing.
+        trace = subprocess.Popen(["xev", "-id", main, "-event", "structure"], stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL, text=True)
+        time.sleep(0.5)  # xev selects the window's events before the click
         self.click(icon, 11, 11, 1, 2)
         self.event("restore")
-        if self.wait_for(10, lambda: self.viewable(main)):
+        restored = self.wait_for(10, lambda: self.viewable(main))
+        time.sleep(1)  # what comes after the map: a fade-in that hides the window again
+        trace.terminate()
+        maps = [line.split()[0] for line in trace.communicate()[0].splitlines()
+                if line.startswith(("MapNotify", "UnmapNotify"))]
+        if "UnmapNotify" in maps:
+            self.error(f"the restore unmapped the main window again ({' '.join(maps)})")
+        if restored:
             return
         # Say what the window looked like, then try once more: a lost double-click and a
         # window that will not come back are different faults.
         state = subprocess.run(["xprop", "-id", main, "WM_STATE", "_NET_WM_STATE", "_NET_WM_WINDOW_OPACITY"],
                                capture_output=True, text=True).stdout.replace("\n", "; ")
+        state += "; maps and unmaps: " + (" ".join(maps) or "none")
         shot = os.path.join(self.out, f"restore-failed-{int(self.at() / 60)}min.png")
         subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size", "1280x800", "-i",
                         os.environ.get("DISPLAY", ":0"), "-frames:v", "1", shot], capture_output=True)
@@ -490,10 +520,7 @@ class Soak:
         end = now()
         songs = self.check_songs(end)
         self.check_server()
-        with open(os.path.join(self.out, "player.log")) as f:
-            for line in f:
-                if line.strip():
-                    self.errors.append((end, "player said: " + line.strip()))
+        self.player_reader.join(10)  # the player has ended: its output ends too
         with open(os.path.join(self.out, "songs.csv"), "w", newline="") as f:
             w = csv.DictWriter(f, ["minute", "link", "seconds", "next_after_s", "late_s", "restart", "verdict"])
             w.writeheader()
