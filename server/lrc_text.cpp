@@ -40,6 +40,11 @@ QString decodeLrc(QByteArrayView bytes) {
   return normaliseLineEnds(text);
 }
 
+bool lrcIsTimed(const QString &lrc) {
+  static const QRegularExpression timeTag(QStringLiteral("\\[\\d+[:：]\\d"));
+  return timeTag.match(lrc).hasMatch();
+}
+
 QString lrcHeader(const QString &lrc, QLatin1StringView name) {
   const QString open = QLatin1Char('[') + name + QLatin1Char(':');
   const qsizetype at = lrc.indexOf(open, 0, Qt::CaseInsensitive);
