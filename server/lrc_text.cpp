@@ -30,7 +30,7 @@ QString decodeLrc(QByteArrayView bytes) {
     QStringDecoder utf16(QStringDecoder::Utf16);
     text = utf16(bytes);
   } else {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     text = utf8(bytes);
     if (utf8.hasError())
       text = fromGbk(bytes);

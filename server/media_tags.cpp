@@ -102,11 +102,29 @@ void fillFrom(const AVDictionary *dict, MediaTags &tags) {
     tags.lyrics = tag(dict, "unsyncedlyrics");
 }
 
+// Title and artist from an ID3v1 tag at the end of the file. FFmpeg reads one only when the
+// file has no other tag at all, but many files carry an ID3v2 tag with nothing but an encoder's
+// name beside the ID3v1 tag that has the song's.
+void fillFromId3v1(const DescriptorInput &input, MediaTags &tags) {
+  char trailer[128];
+  if (input.size < 128 || ::pread(input.fd, trailer, sizeof trailer, input.size - 128) != 128 ||
+      std::string_view(trailer, 3) != "TAG")
+    return;
+  const auto field = [&](int at) {
+    const std::string_view raw(trailer + at, 30);
+    return QString::fromStdString(repairTagText(raw.substr(0, raw.find('\0')))).trimmed().toStdString();
+  };
+  if (tags.title.empty())
+    tags.title = field(3);
+  if (tags.artist.empty())
+    tags.artist = field(33);
+}
+
 } // namespace
 
 std::string repairTagText(std::string_view text) {
   const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString decoded = utf8(bytes);
   if (utf8.hasError()) {
     const QString gbk = fromGbk(bytes);
@@ -159,6 +177,8 @@ std::optional<MediaTags> readMediaTags(int fd, const std::string &name) {
   // Ogg keeps its comments on the stream; some other files do too.
   for (unsigned i = 0; i < ctx->nb_streams; ++i)
     fillFrom(ctx->streams[i]->metadata, tags);
+  if ((tags.title.empty() || tags.artist.empty()) && std::string_view(ctx->iformat->name) == "mp3")
+    fillFromId3v1(input, tags);
   return tags;
 }
 

@@ -77,7 +77,7 @@ QString decodeQueryText(const std::string &bytes) {
   const QString text = fromGbk(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!text.contains(QChar(0xFFFD)))
     return text;
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString alt = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   return utf8.hasError() ? text : alt;
 }

@@ -93,7 +93,7 @@ std::string listField(QString text) {
 
 QString nameText(std::string_view bytes) {
   const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = utf8(view);
   return utf8.hasError() ? fromGbk(view) : text;
 }
