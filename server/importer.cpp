@@ -21,9 +21,10 @@ extern "C" {
 namespace lumiqo::server {
 namespace {
 
-// Results a worker may hold before the writer takes them: bounds the memory of songs read
-// ahead (a record holds the song's lyrics).
-constexpr std::size_t kReadAhead = 256;
+// Songs read ahead of the writer, per reading thread. A song read holds its lyrics (up to a
+// few MB): the bound keeps a folder of huge lyrics from costing more than a few tens of MB,
+// and the writer, much quicker than the readers, never waits for want of more.
+constexpr std::size_t kReadAheadPerThread = 2;
 
 class Import {
 public:
@@ -172,16 +173,17 @@ private:
       if (!writer.isCurrent(s.file.relPath, s.fingerprint()))
         stale.push_back(&s);
     }
-    OrderedPool<SongReading> pool(stale.size(), threads(), kReadAhead, [&](std::size_t i) {
-      try {
-        return readSong(*stale[i]);
-      } catch (const std::exception &e) {
-        SongReading failed;
-        failed.notes.push_back(
-            {Skip::Unreadable, "cannot read " + printableName(stale[i]->file.relPath) + ": " + e.what()});
-        return failed;
-      }
-    });
+    OrderedPool<SongReading> pool(
+        stale.size(), threads(), kReadAheadPerThread * threads(), [&](std::size_t i) {
+          try {
+            return readSong(*stale[i]);
+          } catch (const std::exception &e) {
+            SongReading failed;
+            failed.notes.push_back(
+                {Skip::Unreadable, "cannot read " + printableName(stale[i]->file.relPath) + ": " + e.what()});
+            return failed;
+          }
+        });
     std::size_t next = 0;
     for (std::size_t i = 0; i < sources.size(); ++i) {
       if (next < stale.size() && stale[next] == &sources[i]) {
@@ -209,16 +211,18 @@ private:
         stale.push_back(&f);
       }
     }
-    OrderedPool<LyricsReading> pool(stale.size(), threads(), kReadAhead, [&](std::size_t i) {
-      try {
-        return readLyricsFile(*stale[i]);
-      } catch (const std::exception &e) {
-        LyricsReading failed;
-        failed.notes.push_back({Skip::Unreadable, "cannot read the lyrics " +
-                                                      printableName(stale[i]->relPath) + ": " + e.what()});
-        return failed;
-      }
-    });
+    OrderedPool<LyricsReading> pool(
+        stale.size(), threads(), kReadAheadPerThread * threads(), [&](std::size_t i) {
+          try {
+            return readLyricsFile(*stale[i]);
+          } catch (const std::exception &e) {
+            LyricsReading failed;
+            failed.notes.push_back(
+                {Skip::Unreadable,
+                 "cannot read the lyrics " + printableName(stale[i]->relPath) + ": " + e.what()});
+            return failed;
+          }
+        });
     for (std::size_t i = 0; i < stale.size(); ++i) {
       const LyricsReading reading = pool.next();
       for (const ImportNote &n : reading.notes)
