@@ -129,19 +129,12 @@ void CatalogueWriter::writeIndex(std::int64_t id) {
 // A song's lyrics are offered by the lyrics search too.
 void CatalogueWriter::writeSongLyrics(const SongRecord &r) {
   keptLyrics_.insert(r.relPath);
-  if (!r.lyrics) {
+  if (r.lyrics) {
+    writeLyricsFile({r.relPath, r.fingerprint, r.title, r.artist, r.album, *r.lyrics});
+  } else {
     removeLyrics_.bind(1, r.relPath).run();
     removeLyrics_.reset();
-    return;
   }
-  upsertLyrics_.bind(1, r.relPath)
-      .bind(2, r.title)
-      .bind(3, r.artist)
-      .bind(4, r.album)
-      .bind(5, *r.lyrics)
-      .bind(6, r.fingerprint)
-      .run();
-  upsertLyrics_.reset();
 }
 
 bool CatalogueWriter::isCurrentLyricsFile(const std::string &source, const std::string &fingerprint) const {

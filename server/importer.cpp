@@ -78,6 +78,20 @@ private:
     return options_.threads > 0 ? options_.threads : std::max(1u, std::thread::hardware_concurrency());
   }
 
+  std::size_t readAhead() const { return kReadAheadPerThread * static_cast<std::size_t>(threads()); }
+
+  // A reading that failed in a way the reader did not foresee (out of memory) is a warning.
+  template <typename Reading, typename Read>
+  static Reading guarded(const Read &read, const std::string &relPath) {
+    try {
+      return read();
+    } catch (const std::exception &e) {
+      Reading failed;
+      failed.notes.push_back({Skip::Unreadable, "cannot read " + printableName(relPath) + ": " + e.what()});
+      return failed;
+    }
+  }
+
   CatalogueManifest readManifest(const FolderContents &contents) {
     CatalogueManifest manifest;
     if (!contents.manifest)
@@ -173,17 +187,9 @@ private:
       if (!writer.isCurrent(s.file.relPath, s.fingerprint()))
         stale.push_back(&s);
     }
-    OrderedPool<SongReading> pool(
-        stale.size(), threads(), kReadAheadPerThread * threads(), [&](std::size_t i) {
-          try {
-            return readSong(*stale[i]);
-          } catch (const std::exception &e) {
-            SongReading failed;
-            failed.notes.push_back(
-                {Skip::Unreadable, "cannot read " + printableName(stale[i]->file.relPath) + ": " + e.what()});
-            return failed;
-          }
-        });
+    OrderedPool<SongReading> pool(stale.size(), threads(), readAhead(), [&](std::size_t i) {
+      return guarded<SongReading>([&] { return readSong(*stale[i]); }, stale[i]->file.relPath);
+    });
     std::size_t next = 0;
     for (std::size_t i = 0; i < sources.size(); ++i) {
       if (next < stale.size() && stale[next] == &sources[i]) {
@@ -211,18 +217,9 @@ private:
         stale.push_back(&f);
       }
     }
-    OrderedPool<LyricsReading> pool(
-        stale.size(), threads(), kReadAheadPerThread * threads(), [&](std::size_t i) {
-          try {
-            return readLyricsFile(*stale[i]);
-          } catch (const std::exception &e) {
-            LyricsReading failed;
-            failed.notes.push_back(
-                {Skip::Unreadable,
-                 "cannot read the lyrics " + printableName(stale[i]->relPath) + ": " + e.what()});
-            return failed;
-          }
-        });
+    OrderedPool<LyricsReading> pool(stale.size(), threads(), readAhead(), [&](std::size_t i) {
+      return guarded<LyricsReading>([&] { return readLyricsFile(*stale[i]); }, stale[i]->relPath);
+    });
     for (std::size_t i = 0; i < stale.size(); ++i) {
       const LyricsReading reading = pool.next();
       for (const ImportNote &n : reading.notes)

@@ -61,17 +61,6 @@ QString lyricsFor(int song) {
   return lrc;
 }
 
-// An MP3 with the ID3v2 tag ffmpeg puts in front taken off.
-QByteArray untaggedMp3(const QString &path) {
-  const QByteArray mp3 = readFile(path);
-  if (!mp3.startsWith("ID3") || mp3.size() < 10)
-    return mp3;
-  int size = 0;
-  for (int i = 6; i < 10; ++i)
-    size = (size << 7) | (static_cast<unsigned char>(mp3[i]) & 0x7F);
-  return mp3.mid(10 + size);
-}
-
 bool makeLibrary(const QString &folder, int songs) {
   std::printf("making a library of %d songs in %s ...\n", songs, qPrintable(folder));
   std::fflush(stdout);
@@ -87,7 +76,7 @@ bool makeLibrary(const QString &folder, int songs) {
                         path};
     if (QProcess::execute("ffmpeg", args) != 0)
       return false;
-    bodies[ext] = ext == "mp3" ? untaggedMp3(path) : readFile(path);
+    bodies[ext] = ext == "mp3" ? withoutId3v2(readFile(path)) : readFile(path);
   }
   const QByteArray latin1(1, '\0');
   for (int i = 0; i < songs; ++i) {

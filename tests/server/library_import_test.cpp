@@ -22,16 +22,6 @@ using namespace lumiqo::server::test;
 
 namespace {
 
-// An MP3 without the ID3v2 tag ffmpeg puts in front.
-QByteArray withoutId3v2(const QByteArray &mp3) {
-  if (!mp3.startsWith("ID3") || mp3.size() < 10)
-    return mp3;
-  int size = 0;
-  for (int i = 6; i < 10; ++i)
-    size = (size << 7) | (static_cast<unsigned char>(mp3[i]) & 0x7F);
-  return mp3.mid(10 + size);
-}
-
 QByteArray utf16WithBom(const QString &text) {
   QByteArray out("\xFF\xFE", 2);
   out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);

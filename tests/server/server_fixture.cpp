@@ -59,6 +59,15 @@ QByteArray id3v2Tag(const std::vector<std::pair<QByteArray, QByteArray>> &frames
   return tag + body;
 }
 
+QByteArray withoutId3v2(const QByteArray &mp3) {
+  if (!mp3.startsWith("ID3") || mp3.size() < 10)
+    return mp3;
+  int size = 0;
+  for (int i = 6; i < 10; ++i)
+    size = (size << 7) | (static_cast<unsigned char>(mp3[i]) & 0x7F);
+  return mp3.mid(10 + size);
+}
+
 QByteArray usltBody(const QString &lyrics) {
   QByteArray body("\x01"
                   "eng"

@@ -31,6 +31,8 @@ bool makeAudio(const QString &path, const QString &title, const QString &artist,
 // Tags written byte by byte, as Windows programs and tag editors write them.
 // An ID3v2.3 tag: frames of four-letter ids with their bodies (encoding byte first).
 QByteArray id3v2Tag(const std::vector<std::pair<QByteArray, QByteArray>> &frames);
+// An MP3 without the ID3v2 tag in front of it (ffmpeg writes one naming itself).
+QByteArray withoutId3v2(const QByteArray &mp3);
 // A USLT (lyrics) frame body in UTF-16 with a byte-order mark.
 QByteArray usltBody(const QString &lyrics);
 // A 128-byte ID3v1 tag with title and artist as they are given (GBK bytes, say).
