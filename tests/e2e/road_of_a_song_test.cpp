@@ -114,9 +114,9 @@ TEST_F(RoadOfASong, FlacAndOpusSongsSoundAtTheNullSink) {
     GTEST_SKIP() << "no PulseAudio server with the lumiqo_null sink (scripts/sound-server.sh starts one)";
   const QString music = root.filePath("music");
   ASSERT_TRUE(QDir().mkpath(music));
-  // Two pitches, to tell which song is heard.
-  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Lossless.flac", 440, 4));
-  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Small.opus", 660, 4));
+  // Two pitches, to tell which song is heard; long enough to be heard on a busy machine.
+  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Lossless.flac", 440, 6));
+  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Small.opus", 660, 6));
   ASSERT_TRUE(test::writeFile(music + "/catalogue.ini",
                               "[start]\r\nLumiqo Band - Lossless.flac\r\nLumiqo Band - Small.opus\r\n"));
   const QString served = server.start(music, root.filePath("catalogue.db"));
