@@ -8,7 +8,6 @@ constexpr int kIndexVersion = 2;
 } // namespace
 
 bool ensureSchema(Database &db) {
-  db.exec("PRAGMA journal_mode=WAL");
   db.exec(R"sql(
 CREATE TABLE IF NOT EXISTS songs(
   id INTEGER PRIMARY KEY,
@@ -62,6 +61,8 @@ CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(title, artist, album, ly
     if (!found)
       db.exec(std::string("ALTER TABLE ") + table + " ADD COLUMN fingerprint TEXT NOT NULL DEFAULT ''");
   }
+  // Last: a bulk load that runs without a journal builds its indexes here without one too.
+  db.exec("PRAGMA journal_mode=WAL");
   Statement version = db.prepare("PRAGMA user_version");
   return version.step() && version.integer(0) < kIndexVersion;
 }
