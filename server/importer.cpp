@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -25,6 +26,7 @@ namespace {
 // few MB): the bound keeps a folder of huge lyrics from costing more than a few tens of MB,
 // and the writer, much quicker than the readers, never waits for want of more.
 constexpr std::size_t kReadAheadPerThread = 2;
+constexpr std::size_t kTrimEvery = 500;
 
 class Import {
 public:
@@ -70,6 +72,10 @@ private:
   }
 
   void progress(ImportProgress::Phase phase, std::size_t done, std::size_t total) {
+    // FFmpeg's buffers come and go by the thousand on the reading threads; what they free in
+    // the middle of a thread's heap stays resident until handed back.
+    if (done % kTrimEvery == 0)
+      malloc_trim(0);
     if (options_.progress)
       options_.progress({phase, done, total});
   }

@@ -152,6 +152,22 @@ struct Run {
   std::string summary;
 };
 
+// A process's peak memory counts what it held before it exec'd another program, so the
+// import is not started from this big process: a fresh copy of this program, run with
+// --spawn, starts it and writes its peak (in KB) after its output.
+int spawn(char **argv) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execv(argv[0], argv);
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  std::printf("\npeak_kb=%ld\n", usage.ru_maxrss);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
 Run import(const QString &folder, const std::string &db, int jobs) {
   int out[2];
   if (::pipe(out) != 0)
@@ -162,12 +178,11 @@ Run import(const QString &folder, const std::string &db, int jobs) {
     ::dup2(out[1], STDOUT_FILENO);
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDERR_FILENO);
-    const std::string dir = folder.toStdString(), threads = std::to_string(jobs);
-    if (jobs > 0)
-      ::execl(LUMIQO_SERVER_PROGRAM, "lumiqo-server", "import", dir.c_str(), "--db", db.c_str(), "--jobs",
-              threads.c_str(), nullptr);
-    else
-      ::execl(LUMIQO_SERVER_PROGRAM, "lumiqo-server", "import", dir.c_str(), "--db", db.c_str(), nullptr);
+    const std::string dir = folder.toStdString(), threads = std::to_string(jobs > 0 ? jobs : 0);
+    const char *args[] = {"--spawn",  LUMIQO_SERVER_PROGRAM,         "import",        dir.c_str(), "--db",
+                          db.c_str(), jobs > 0 ? "--jobs" : nullptr, threads.c_str(), nullptr};
+    ::execl("/proc/self/exe", "bench_server_import", args[0], args[1], args[2], args[3], args[4], args[5],
+            args[6], args[7], nullptr);
     ::_exit(127);
   }
   ::close(out[1]);
@@ -177,11 +192,12 @@ Run import(const QString &folder, const std::string &db, int jobs) {
   while ((n = ::read(out[0], buffer, sizeof buffer)) > 0)
     run.summary.append(buffer, static_cast<size_t>(n));
   ::close(out[0]);
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
+  ::waitpid(pid, nullptr, 0);
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakKb = usage.ru_maxrss;
+  if (const auto at = run.summary.rfind("\npeak_kb="); at != std::string::npos) {
+    run.peakKb = std::atol(run.summary.c_str() + at + 9);
+    run.summary.resize(at);
+  }
   return run;
 }
 
@@ -194,6 +210,8 @@ void report(const char *what, const Run &run, int songs) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (argc > 2 && std::string_view(argv[1]) == "--spawn")
+    return spawn(argv + 2);
   QCoreApplication app(argc, argv);
   const int songs = argc > 1 ? std::atoi(argv[1]) : 20000;
   const QString library = qEnvironmentVariableIsSet("LUMIQO_BENCH_LIBRARY")
