@@ -30,7 +30,7 @@ constexpr std::size_t kTrimEvery = 500;
 
 class Import {
 public:
-  Import(const ImportOptions &options) : options_(options) {}
+  explicit Import(const ImportOptions &options) : options_(options) {}
 
   ImportReport run(const std::string &folder, const std::string &dbPath) {
     av_log_set_level(AV_LOG_QUIET); // a file FFmpeg cannot read is one warning of ours
@@ -72,12 +72,17 @@ private:
   }
 
   void progress(ImportProgress::Phase phase, std::size_t done, std::size_t total) {
-    // FFmpeg's buffers come and go by the thousand on the reading threads; what they free in
-    // the middle of a thread's heap stays resident until handed back.
-    if (done % kTrimEvery == 0)
-      malloc_trim(0);
     if (options_.progress)
       options_.progress({phase, done, total});
+  }
+
+  // One more song or lyrics file done.
+  void handled() {
+    // FFmpeg's buffers come and go by the thousand on the reading threads; what they free in
+    // the middle of a thread's heap stays resident until handed back.
+    if (++done_ % kTrimEvery == 0)
+      malloc_trim(0);
+    progress(ImportProgress::Phase::Reading, done_, total_);
   }
 
   int threads() const {
@@ -208,7 +213,7 @@ private:
       } else {
         writer.keep(sources[i].file.relPath);
       }
-      progress(ImportProgress::Phase::Reading, ++done_, total_);
+      handled();
     }
   }
 
@@ -218,7 +223,7 @@ private:
       if (writer.isCurrentLyricsFile(f.relPath, lyricsFingerprint(f))) {
         writer.keepLyricsFile(f.relPath);
         ++report_.searchOnlyLyrics;
-        progress(ImportProgress::Phase::Reading, ++done_, total_);
+        handled();
       } else {
         stale.push_back(&f);
       }
@@ -234,7 +239,7 @@ private:
         writer.writeLyricsFile(*reading.record);
         ++report_.searchOnlyLyrics;
       }
-      progress(ImportProgress::Phase::Reading, ++done_, total_);
+      handled();
     }
   }
 
