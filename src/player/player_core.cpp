@@ -17,14 +17,6 @@ namespace {
 std::atomic<PlayerCore *> g_endReceiver{nullptr};
 } // namespace
 
-StreamKind streamKindFor(const QString &address) {
-  if (address.contains(QLatin1String(".mp3")))
-    return StreamKind::Mp3;
-  if (address.contains(QLatin1String(".wma")))
-    return StreamKind::Wma;
-  return StreamKind::None;
-}
-
 HSYNC SetStreamSync(DWORD handle, DWORD kind, DWORD param, SYNCPROC proc, void *user) {
   return BASS_ChannelSetSync(handle, kind, static_cast<QWORD>(param), proc, user);
 }

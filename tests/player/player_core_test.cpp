@@ -27,12 +27,20 @@ TEST(CbassTime, MinutesAndSecondsWithinTheHour) {
   EXPECT_EQ(StateName(3), "暂停");
 }
 
-TEST(StreamChoice, Mp3WinsThenWmaElseNothing) {
+TEST(StreamChoice, Mp3WinsThenWmaThenTheOtherSongFormatsPlayAsMp3) {
   EXPECT_EQ(streamKindFor("http://h/a.wma?x=.mp3"), StreamKind::Mp3);
   EXPECT_EQ(streamKindFor("http://h/a.mp3.wma"), StreamKind::Mp3);
   EXPECT_EQ(streamKindFor("http://h/a.wma?tflag=1"), StreamKind::Wma);
+  EXPECT_EQ(streamKindFor("http://h/a.flac.wma?x=1"), StreamKind::Wma);
   EXPECT_EQ(streamKindFor("http://h/a.MP3"), StreamKind::None);
-  EXPECT_EQ(streamKindFor("http://h/a.ogg"), StreamKind::None);
+  for (const char *ext : {"flac", "m4a", "aac", "ogg", "opus"})
+    EXPECT_EQ(streamKindFor(QStringLiteral("http://h/21z/lq1.%1?tflag=1&pin=2&ip=3").arg(ext)),
+              StreamKind::Mp3)
+        << ext;
+  // The extension of the path counts, not a look-alike in the query or the host.
+  EXPECT_EQ(streamKindFor("http://h/a.txt?x=.flac"), StreamKind::None);
+  EXPECT_EQ(streamKindFor("http://ogg/a"), StreamKind::None);
+  EXPECT_EQ(streamKindFor("http://h/a.FLAC"), StreamKind::None);
 }
 
 class Sequencing : public ::testing::Test {
