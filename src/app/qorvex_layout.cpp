@@ -217,9 +217,11 @@ void qorvex::wear(const QString &path) {
   auto value = [&](const char *section, const QString &key) {
     return ReadIniString(QString::fromLatin1(section), key, QString(), settings);
   };
-  const double width = numberValue(value("pos", QStringLiteral("qorvex_width1")));
-  const double height = numberValue(value("pos", QStringLiteral("qorvex_height1")));
-  setFixedSize(twipsToPixels(static_cast<int>(width)), twipsToPixels(static_cast<int>(height)));
+  // Missing keys read as 0; sizes beyond any screen, or negative, are refused as SetRect
+  // refuses them.
+  const auto width = placementPixels(numberValue(value("pos", QStringLiteral("qorvex_width1"))), true);
+  const auto height = placementPixels(numberValue(value("pos", QStringLiteral("qorvex_height1"))), true);
+  setFixedSize(width.value_or(this->width()), height.value_or(this->height()));
 
   for (const NamedControl &c : controls_) {
     const QString name = c.control->objectName();

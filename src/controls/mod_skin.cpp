@@ -27,10 +27,6 @@ QByteArray cutGbk(const QByteArray &bytes, int limit) {
   return bytes.left(end);
 }
 
-int pixels(double twips) {
-  return twipsToPixels(static_cast<int>(std::lround(twips)));
-}
-
 } // namespace
 
 QString skinSettingsPath(const QString &file) {
@@ -111,20 +107,26 @@ Placement parsePlacement(const QString &text) {
   return p;
 }
 
-void applyPlacement(QWidget &control, const Placement &placement) {
+std::optional<int> placementPixels(double twips, bool isSize) {
   // Values far outside any screen are refused like negative sizes.
   constexpr double kLimit = 32767.0 * kTwipsPerPixel;
-  auto fits = [](const std::optional<double> &v, bool size) {
-    return v && std::abs(*v) <= kLimit && (!size || *v >= 0);
+  if (!(std::abs(twips) <= kLimit) || (isSize && twips < 0))
+    return std::nullopt;
+  return twipsToPixels(static_cast<int>(std::lround(twips)));
+}
+
+void applyPlacement(QWidget &control, const Placement &placement) {
+  auto pixels = [](const std::optional<double> &twips, bool isSize) {
+    return twips ? placementPixels(*twips, isSize) : std::nullopt;
   };
-  if (fits(placement.left, false))
-    control.move(pixels(*placement.left), control.y());
-  if (fits(placement.top, false))
-    control.move(control.x(), pixels(*placement.top));
-  if (fits(placement.width, true))
-    control.resize(pixels(*placement.width), control.height());
-  if (fits(placement.height, true))
-    control.resize(control.width(), pixels(*placement.height));
+  if (const auto left = pixels(placement.left, false))
+    control.move(*left, control.y());
+  if (const auto top = pixels(placement.top, false))
+    control.move(control.x(), *top);
+  if (const auto width = pixels(placement.width, true))
+    control.resize(*width, control.height());
+  if (const auto height = pixels(placement.height, true))
+    control.resize(control.width(), *height);
 }
 
 } // namespace lumiqo

@@ -197,6 +197,16 @@ TEST_F(SkinnedWindow, WearReSkinsAndPlacesFromASkinFolder) {
     EXPECT_EQ(w->an_stop->frameSize(), QSize(30, 30)); // the new strip's frame
     EXPECT_EQ(w->an_next->geometry(), QRect(0, 0, 0, 0));
   }
+
+  // A window size beyond any screen, or negative, is refused and the window keeps its size.
+  for (const char *sizes : {"qorvex_width1=1000000000000\r\nqorvex_height1=-45\r\n",
+                            "qorvex_width1=99999999999999999999\r\nqorvex_height1=491535\r\n"}) {
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(QByteArray("[pos]\r\n") + sizes);
+    ini.close();
+    w->wear(folder.path());
+    EXPECT_EQ(w->size(), QSize(467, 200)) << sizes;
+  }
 }
 
 } // namespace
