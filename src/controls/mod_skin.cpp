@@ -2,9 +2,9 @@
 
 #include "base/app_folder.h"
 #include "base/gbk.h"
+#include "base/regular_file.h"
 #include "base/twips.h"
 
-#include <QFile>
 #include <QWidget>
 #include <cmath>
 
@@ -12,6 +12,7 @@ namespace lumiqo {
 namespace {
 
 constexpr int kValueBytes = 127;
+constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
 
 // Cuts GBK bytes to `limit`, never inside a double-byte character.
 QByteArray cutGbk(const QByteArray &bytes, int limit) {
@@ -40,13 +41,14 @@ QString skinSettingsPath(const QString &file) {
 
 QString ReadIniString(const QString &section, const QString &key, const QString &defaultValue,
                       const QString &file) {
-  QFile in(skinSettingsPath(file));
+  // Only a regular file, opened without blocking: a FIFO in the skin folder reads as missing.
+  const std::optional<QByteArray> bytes = readRegularFile(skinSettingsPath(file), kMaxSettingsBytes);
   const QByteArray wantedSection = toGbk(section.trimmed()).toLower();
   const QByteArray wantedKey = toGbk(key.trimmed()).toLower();
   QByteArray value = toGbk(defaultValue).trimmed();
-  if (in.open(QIODevice::ReadOnly)) {
+  if (bytes) {
     bool inSection = false;
-    for (QByteArray line : in.readAll().split('\n')) {
+    for (QByteArray line : bytes->split('\n')) {
       line = line.trimmed();
       if (line.startsWith('[')) {
         const qsizetype close = line.indexOf(']');

@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace lumiqo {
 namespace {
 
@@ -80,6 +82,33 @@ TEST_F(SkinnedWindow, FaceButtonsAndWindowsLieWhereTheSkinPutsThem) {
   EXPECT_EQ(list.right(), main.right());
   EXPECT_TRUE(w->lyricsWindow().isVisible());
   EXPECT_TRUE(w->playListWindow().isVisible());
+}
+
+// A skin folder with a cut bitmap, a broken digit, a cut icon, a FIFO and a missing file: the
+// player starts, draws none of them, and names each once in its one warning.
+TEST_F(SkinnedWindow, BrokenSkinFilesAreNamedOnceAndNeitherHangNorDraw) {
+  const QString skin = root.filePath("prog/skin/");
+  auto cut = [&](const char *name, qint64 bytes) {
+    QFile file(skin + name);
+    ASSERT_TRUE(file.resize(bytes)) << name;
+  };
+  cut("play.bmp", 100);
+  cut("close2.bmp", 100); // both close buttons of the other windows use it
+  cut("3.gif", 60);
+  cut("brivo.ico", 300);
+  ASSERT_TRUE(QFile::remove(skin + "next.bmp"));
+  ASSERT_TRUE(QFile::remove(skin + "stop.bmp"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(skin + "stop.bmp").constData(), 0600), 0);
+
+  auto w = loaded();
+  ASSERT_EQ(messages.size(), 1u) << messagesText();
+  const QString text = messages[0].text;
+  for (const char *name : {"play.bmp", "close2.bmp", "3.gif", "brivo.ico", "next.bmp", "stop.bmp"})
+    EXPECT_EQ(text.count(skin + name), 1) << name << "\n" << text.toStdString();
+  EXPECT_FALSE(text.contains(skin + "pause.bmp"));
+  EXPECT_TRUE(w->an_play->frameSize().isEmpty()) << "no stripes of a cut picture";
+  EXPECT_TRUE(w->an_pause->uPicPath().endsWith("pause.bmp"));
+  EXPECT_TRUE(w->an_play->uPicPath().isEmpty());
 }
 
 TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
