@@ -4,20 +4,51 @@
 #include "app/compositor.h"
 #include "app/qorvex.h"
 #include "app/tray_icon.h"
+#include "base/endpoints.h"
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/muen.h"
+#include "controls/click_area.h"
+#include "controls/magnetic_dock.h"
 #include "controls/vondan.h"
 #include "lyrics/frm_lrc_show.h"
 #include "lyrics/lrc_show.h"
+#include "support/mouse.h"
 
+#include <QApplication>
+#include <QDesktopServices>
 #include <QMenu>
 #include <QTest>
+#include <QUrl>
 
 #include <sys/stat.h>
 
 namespace lumiqo {
 namespace {
+
+// Takes the addresses the player hands to the desktop's browser, so no browser starts.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+public:
+  UrlCatcher() {
+    for (const char *scheme : {"http", "https"})
+      QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+  }
+  ~UrlCatcher() override {
+    for (const char *scheme : {"http", "https"})
+      QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+  }
+  QList<QUrl> urls;
+
+public slots:
+  void open(const QUrl &url) { urls << url; }
+};
+
+void click(QWidget *control, Qt::MouseButton button = Qt::LeftButton) {
+  const QPointF at(control->width() / 2.0, control->height() / 2.0);
+  test::sendMouse(control, QEvent::MouseButtonPress, at, button, button);
+  test::sendMouse(control, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
 
 class SkinnedWindow : public test::AppFixture {
 protected:
@@ -109,6 +140,64 @@ TEST_F(SkinnedWindow, BrokenSkinFilesAreNamedOnceAndNeitherHangNorDraw) {
   EXPECT_TRUE(w->an_play->frameSize().isEmpty()) << "no stripes of a cut picture";
   EXPECT_TRUE(w->an_pause->uPicPath().endsWith("pause.bmp"));
   EXPECT_TRUE(w->an_play->uPicPath().isEmpty());
+}
+
+// A window moved by other means than a drag keeps its glue until a command of a docked window
+// rechecks it: a button clicked, a click area, a menu pick.
+TEST_F(SkinnedWindow, ACommandOfADockedWindowRechecksTheGlue) {
+  auto w = loaded();
+  auto *dock = w->findChild<MagneticDock *>();
+  ASSERT_NE(dock, nullptr);
+  frmPlayList &list = w->playListWindow();
+  ASSERT_TRUE(dock->IsGlued(&list));
+  const QPoint home = list.pos();
+  UrlCatcher browser;
+
+  list.move(home + QPoint(40, 300)); // touching nothing now
+  ASSERT_TRUE(dock->IsGlued(&list));
+  click(w->an_stop);
+  EXPECT_FALSE(dock->IsGlued(&list)) << "the main window's button";
+  list.move(home);
+  click(w->lyricsWindow().an_close_lrc);
+  EXPECT_TRUE(dock->IsGlued(&list)) << "the lyrics window's button";
+  list.move(home + QPoint(40, 300));
+  click(w->an_web);
+  EXPECT_FALSE(dock->IsGlued(&list)) << "a click area";
+  list.move(home);
+  QAction *chart = w->menus().muen_list()->findChild<QAction *>("rmfn");
+  ASSERT_NE(chart, nullptr);
+  chart->trigger();
+  EXPECT_TRUE(dock->IsGlued(&list)) << "a menu pick";
+}
+
+TEST_F(SkinnedWindow, TheLinkAreasOpenTheSiteAndTheForum) {
+  auto w = loaded();
+  UrlCatcher browser;
+  click(w->an_web);
+  click(w->an_bbs, Qt::RightButton); // only the left button clicks
+  click(w->an_bbs);
+  EXPECT_EQ(browser.urls, (QList<QUrl>{QUrl(siteAddress("/")), QUrl(forumAddress())}));
+  // They lie on the face's two links, over the window's shape.
+  EXPECT_EQ(w->an_web->geometry(), QRect(348, 100, 24, 16));
+  EXPECT_EQ(w->an_bbs->geometry(), QRect(348, 125, 24, 16));
+  EXPECT_TRUE(w->mask().contains(w->an_web->geometry().center()));
+}
+
+TEST_F(SkinnedWindow, ARightClickOnTheFacePopsTheListMenuUpThere) {
+  auto w = loaded();
+  const QPoint at(200, 40);
+  test::sendMouse(w->s_main1, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+  QMenu *menu = w->menus().muen_list();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+  EXPECT_EQ(QApplication::activePopupWidget(), menu);
+  EXPECT_EQ(menu->pos(), w->s_main1->mapToGlobal(at));
+  EXPECT_EQ(w->dragging, 0) << "a right press drags nothing";
+  menu->close();
+  // The left button drags instead of popping anything up.
+  test::sendMouse(w->s_main1, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(w->dragging, 1);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  test::sendMouse(w->s_main1, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
 }
 
 TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
@@ -240,3 +329,5 @@ TEST_F(SkinnedWindow, WearReSkinsAndPlacesFromASkinFolder) {
 
 } // namespace
 } // namespace lumiqo
+
+#include "qorvex_window_test.moc"
