@@ -1,5 +1,7 @@
+#include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
 #include "controls/skin_picture.h"
+#include "support/key_pixels.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -37,6 +39,28 @@ TEST(HiDpi, TwiceSizePictureOnlyAtRatioTwoAndWhenItExists) {
   EXPECT_EQ(atTwo.pixelColor(0, 0), QColor(Qt::blue));
   EXPECT_EQ(atTwo.deviceIndependentSize().toSize(), QSize(10, 6));
   EXPECT_TRUE(loadSkinImage(dir.filePath("missing.bmp"), 1).isNull());
+}
+
+// At twice the size a logical pixel with any key pixel in it is left out of the shape whole;
+// at the plain size the shape is exactly the pixels that are not the key.
+TEST(ColourKeyMask, NoKeyPixelIsInsideTheShapeAtEitherSize) {
+  QImage twice(8, 6, QImage::Format_RGB32);
+  twice.fill(qRgb(40, 40, 40));
+  twice.setPixel(1, 1, qRgb(255, 0, 0)); // bottom-right of logical (0, 0)
+  twice.setPixel(6, 4, qRgb(255, 0, 0)); // top-left of logical (3, 2)
+  twice.setPixel(5, 2, qRgb(254, 0, 0)); // near red is no key
+  twice.setDevicePixelRatio(2);
+  const QRegion shape = colourKeyMask(twice);
+  EXPECT_EQ(shape, QRegion(0, 0, 4, 3) - QRegion(0, 0, 1, 1) - QRegion(3, 2, 1, 1));
+  EXPECT_EQ(test::keyPixelsShown(twice, shape), 0);
+
+  QImage plain(5, 3, QImage::Format_RGB32);
+  plain.fill(qRgb(255, 0, 0));
+  plain.setPixel(1, 1, qRgb(0, 0, 0));
+  plain.setPixel(2, 1, qRgb(0, 0, 0));
+  EXPECT_EQ(colourKeyMask(plain), QRegion(1, 1, 2, 1));
+  plain.fill(qRgb(1, 2, 3));
+  EXPECT_EQ(colourKeyMask(plain), QRegion(0, 0, 5, 3)) << "no key: the whole picture, one rectangle";
 }
 
 QByteArray encoded(const QImage &image, const char *format) {
