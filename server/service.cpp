@@ -1,6 +1,7 @@
 #include "service.h"
 
 #include "base/endpoints.h"
+#include "base/file_handle.h"
 #include "base/gbk.h"
 #include "byte_range.h"
 #include "catalogue/hex_codec.h"
@@ -49,23 +50,6 @@ HttpReply listReply(const std::vector<ListRow> &rows) {
 std::int64_t unixNow() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
-
-// An open file, closed unless handed on.
-class FileHandle {
-public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  FileHandle(const FileHandle &) = delete;
-  FileHandle &operator=(const FileHandle &) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
-private:
-  int fd_;
-};
 
 // 0 to 8 for the start list and the charts' paths, else -1.
 int listNumber(std::string_view path) {

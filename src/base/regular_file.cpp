@@ -1,29 +1,15 @@
 #include "base/regular_file.h"
 
+#include "base/file_handle.h"
+
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace lumiqo {
 namespace {
-
-class Descriptor {
-public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Descriptor(const Descriptor &) = delete;
-  Descriptor &operator=(const Descriptor &) = delete;
-  int get() const { return fd_; }
-
-private:
-  int fd_;
-};
 
 std::optional<QByteArray> readResource(const QString &path, qint64 maxBytes) {
   QFile file(path);
@@ -41,7 +27,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes) 
   if (name.isEmpty())
     return std::nullopt;
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-  const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  const FileHandle fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   struct stat info {};
   if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes)
     return std::nullopt;

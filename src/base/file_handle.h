@@ -1,0 +1,26 @@
+#pragma once
+// An open file descriptor, closed when it goes unless handed on.
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace lumiqo {
+
+class FileHandle {
+public:
+  explicit FileHandle(int fd) : fd_(fd) {}
+  ~FileHandle() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  FileHandle(const FileHandle &) = delete;
+  FileHandle &operator=(const FileHandle &) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+private:
+  int fd_;
+};
+
+} // namespace lumiqo
