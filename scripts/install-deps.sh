@@ -14,6 +14,11 @@ packages=(
   # run and test: a display, a window manager, a sound server, a CJK font
   xvfb xauth openbox xdotool xdg-utils x11-utils x11-xserver-utils trayer xcompmgr
   pulseaudio pulseaudio-utils
+  # PipeWire with its session manager and its PulseAudio server, for the test that plays there
+  pipewire pipewire-bin wireplumber pipewire-pulse
+  # a browser that hands songs from the catalogue site to the player (unshare: the test's own
+  # mount namespace for the browser's policy)
+  chromium util-linux
   ffmpeg sox espeak-ng fonts-wqy-microhei
   # the desktop: a private session bus and media-control clients for the MPRIS tests, the
   # desktop-entry checker, dpkg-shlibdeps for the .deb's dependencies

@@ -38,8 +38,10 @@ import   Builds or updates the catalogue FILE (SQLite) from the music folder DIR
 
 serve    Answers the player: catalogue lists and link translations (/soft/...),
          stream authorisation (/getuuauthcode/), the stream hosts, the lyrics search
-         (/gecisearch.so, /downlrc.jsp) and the maker's pages (/, /qq/, /aboutus/,
-         /bbs/). One access-log line per request goes to standard error, and so
+         (/gecisearch.so, /downlrc.jsp), the maker's pages (/, /qq/, /aboutus/,
+         /bbs/) and the catalogue for browsers (/songs/: the start list, the charts
+         and a search, each song with a link that plays it in the player).
+         One access-log line per request goes to standard error, and so
          does what went wrong inside the server (the client gets a plain 500).
          A request header must arrive within 5 s of the connection (or of the
          previous reply on a kept-alive one); request lines over 8 KiB, headers

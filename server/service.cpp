@@ -113,18 +113,6 @@ bool hasAuthCookie(const std::string &header) {
   return false;
 }
 
-std::optional<SitePage> sitePageAt(std::string_view path, bool forumHost) {
-  if (path == "/")
-    return forumHost ? SitePage::Forum : SitePage::Home;
-  if (path == "/bbs/")
-    return SitePage::Forum;
-  if (path == "/qq/")
-    return SitePage::QqGroup;
-  if (path == "/aboutus/")
-    return SitePage::AboutUs;
-  return std::nullopt;
-}
-
 } // namespace
 
 Service::Service(const CatalogueStore &store, ServiceOptions options)
@@ -197,11 +185,11 @@ HttpReply Service::answer(const HttpRequest &request) {
     return lyricsSearch(request);
   if (path == "/downlrc.jsp")
     return lyricsDownload(request);
-  const bool forumHost = !options_.forumAddress.empty() && request.header("Host") == options_.forumAddress;
-  if (const auto page = sitePageAt(path, forumHost))
-    return HttpReply::text(200, gbk(sitePage(*page)), kHtmlType);
   if (path.size() > 5 && (path.ends_with(".mp3") || path.ends_with(".wma")))
     return stream(request, path.substr(1));
+  const bool forumHost = !options_.forumAddress.empty() && request.header("Host") == options_.forumAddress;
+  if (auto page = siteReply(request, store_, cache_, forumHost))
+    return *page;
   return fail(404, "not found");
 }
 

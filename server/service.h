@@ -1,7 +1,8 @@
 #pragma once
 // The HTTP side of lumiqo-server: every remote role of the player on one address, told
 // apart by path. Catalogue lists and translations, the authorisation host, the stream
-// hosts, the lyrics search and the maker's pages. Every text goes out in GBK.
+// hosts, the lyrics search and the maker's site. Every text the player reads goes out in
+// GBK; the site's pages, made for browsers, in UTF-8.
 
 #include "catalogue_store.h"
 #include "http_server.h"

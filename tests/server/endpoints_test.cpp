@@ -317,7 +317,7 @@ TEST_F(Endpoints, SitePagesAndAccessLog) {
   for (const auto &[path, words] : pages) {
     const auto res = get(path);
     ASSERT_EQ(res->status, 200) << path;
-    EXPECT_NE(utf(res->body).indexOf(words), -1) << path;
+    EXPECT_NE(QString::fromStdString(res->body).indexOf(words), -1) << path;
   }
   get("/soft/mlist0.asp?x=1");
   // The line is written once the response has gone out, and lines of parallel requests may
