@@ -23,6 +23,11 @@ packages=(
   # the desktop: a private session bus and media-control clients for the MPRIS tests, the
   # desktop-entry checker, dpkg-shlibdeps for the .deb's dependencies
   dbus-daemon dbus-bin playerctl desktop-file-utils dpkg-dev
+  # other desktops: GNOME's and weston's Xwayland, and a StatusNotifier tray of the tests' own
+  # (Python's GLib bindings, gdbus)
+  mutter weston xwayland python3-gi gir1.2-glib-2.0 libglib2.0-bin
+  # the accessibility bus and a client of it, as a screen reader reads the player
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 [ $# -eq 0 ] || packages=("$@")
 

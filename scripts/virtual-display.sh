@@ -28,11 +28,13 @@ start_virtual_display() {
   else
     Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$LUMIQO_VD_DIR/number" >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
     LUMIQO_VD_XVFB=$!
-    for _ in $(seq 200); do [ -s "$LUMIQO_VD_DIR/number" ] && break; sleep 0.05; done
+    local numbered=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$numbered" ] && [ ! -s "$LUMIQO_VD_DIR/number" ]; do sleep 0.05; done
     export DISPLAY=:$(tr -d '\n' <"$LUMIQO_VD_DIR/number")
   fi
-  local ready=0
-  for _ in $(seq 200); do
+  # On a busy machine each step here may take a while: the waits go by the clock.
+  local ready=0 deadline=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     xprop -root >/dev/null 2>&1 && { ready=1; break; }
     kill -0 "$LUMIQO_VD_XVFB" 2>/dev/null || break
     sleep 0.05
@@ -42,11 +44,18 @@ start_virtual_display() {
   LUMIQO_VD_WM=$!
   # The window manager is up once it names itself on the root window.
   local wm=0
-  for _ in $(seq 200); do
+  deadline=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && { wm=1; break; }
+    kill -0 "$LUMIQO_VD_WM" 2>/dev/null || break
     sleep 0.05
   done
-  [ "$wm" = 1 ] || { echo "virtual-display: openbox did not start" >&2; stop_virtual_display; return 1; }
+  [ "$wm" = 1 ] || {
+    echo "virtual-display: openbox did not start:" >&2
+    cat "$LUMIQO_VD_DIR/openbox.log" >&2
+    stop_virtual_display
+    return 1
+  }
   if [ "$tray" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
       --transparent false >"$LUMIQO_VD_DIR/trayer.log" 2>&1 &

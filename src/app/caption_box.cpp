@@ -1,6 +1,7 @@
 #include "app/caption_box.h"
 
 #include "base/twips.h"
+#include "controls/accessible/accessible_parts.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -12,10 +13,13 @@ namespace lumiqo {
 CaptionBox::CaptionBox(QWidget *parent) : QWidget(parent) {}
 
 void CaptionBox::setCaption(const QString &text) {
+  const bool changed = text != gd_a_;
   gd_a_ = text;
   scroll_.gd_i = 0;
   textChanged();
   emit captionChanged();
+  if (changed) // a new song; the scrolling is never news
+    announce(this, QAccessible::NameChanged);
 }
 
 void CaptionBox::setTextColour(const QColor &colour) {

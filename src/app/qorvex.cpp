@@ -1,5 +1,6 @@
 #include "app/qorvex.h"
 
+#include "app/accessible/accessible_factory.h"
 #include "app/instance/instance_channel.h"
 #include "app/tray_icon.h"
 #include "base/app_folder.h"
@@ -7,6 +8,8 @@
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/muen.h"
+#include "controls/accessible/accessible_parts.h"
+#include "controls/click_area.h"
 #include "controls/qmlistbox.h"
 #include "controls/vondan.h"
 #include "controls/window_drag_loop.h"
@@ -18,12 +21,15 @@
 #include "player/knobs.h"
 
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 namespace lumiqo {
 
 qorvex::qorvex(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), core_(std::make_unique<PlayerCore>(*this)),
       tray_(std::make_unique<TrayIcon>()) {
+  installAccessibleFactory();
   setWindowTitle(kAppTitle);
   buildControls();
   dragLoop_ = WindowDragLoop::of(this);
@@ -54,6 +60,8 @@ qorvex::qorvex(QWidget *parent)
   connect(&Latency, &QTimer::timeout, this, [this] { lyrics_->LatencyTick(); });
 
   connectControls();
+  setUpAccess();
+  setUpKeys();
 }
 
 qorvex::~qorvex() {
@@ -88,7 +96,10 @@ frmPlayList &qorvex::playListWindow() {
     host.startLinkResolution = [this] { startLinkResolution(); };
     host.enableLyricsClock = [this] { core_->Timer2.start(); };
     host.fadeOut = [this] { FadeOut(danru3, playListWindow()); };
-    host.clearListShown = [this] { state().list_shown = 0; };
+    host.clearListShown = [this] {
+      state().list_shown = 0;
+      showToggleStates();
+    };
     playListWindow_ = new frmPlayList(
         catalogue, [this]() -> muen & { return menus(); }, std::move(host), this);
     playListWindow_->setWindowTitle(QStringLiteral("Lumiqo 播放列表"));
@@ -153,18 +164,47 @@ void qorvex::an_Volume_MouseDown(Qt::MouseButton button, double x) {
 void qorvex::an_Volume_MouseMove(Qt::MouseButtons buttons, double x) {
   if (!(buttons & Qt::LeftButton))
     return;
+  const int before = volumePercent();
   const VolumeDrag drag = dragVolumeKnob(volumeLeft_, state().drag_x, x);
   if (drag.volume)
     BASS_SetVolume(*drag.volume);
   volumeLeft_ = drag.left;
   moveToTwips(an_Volume, volumeLeft_);
+  volumeShown(before);
 }
 
 void qorvex::an_volume_fill_MouseDown(Qt::MouseButton, double x) {
+  const int before = volumePercent();
   const VolumeClick click = clickVolumeTrack(x);
   volumeLeft_ = click.left;
   moveToTwips(an_Volume, volumeLeft_);
   BASS_SetVolume(click.volume);
+  volumeShown(before);
+}
+
+int qorvex::volumePercent() const {
+  return static_cast<int>(std::lround(std::max(0.0f, BASS_GetVolume()) * 100));
+}
+
+void qorvex::setVolumePercent(int percent) {
+  percent = std::clamp(percent, 0, 100);
+  const int before = volumePercent();
+  if (!BASS_SetVolume(static_cast<float>(percent) / 100.0f))
+    return;
+  volumeLeft_ = kVolumeLeftMin + (kVolumeLeftMax - kVolumeLeftMin) * percent / 100.0;
+  moveToTwips(an_Volume, volumeLeft_);
+  volumeShown(before);
+  emit volumeChanged();
+}
+
+void qorvex::volumeShown(int before) {
+  const int now = volumePercent();
+  if (now != before)
+    announce(QAccessibleValueChangeEvent(an_volume_fill, now));
+}
+
+int qorvex::playingSeconds() const {
+  return core_->state().pos_text.trimmed().toInt();
 }
 
 void qorvex::an_bar_MouseDown(Qt::MouseButton button, double x) {
@@ -195,8 +235,15 @@ void qorvex::setStateText(const QString &text) {
 }
 
 void qorvex::showPlaying(bool playing) {
-  an_pause->setVisible(playing);
-  an_play->setVisible(!playing);
+  vondan *shown = playing ? an_pause : an_play;
+  vondan *hidden = playing ? an_play : an_pause;
+  // The two share a place: the keyboard's focus goes from the one to the other, rather than
+  // on to the next control.
+  const bool focused = focusWidget() == hidden;
+  shown->setVisible(true);
+  if (focused)
+    shown->setFocus(Qt::OtherFocusReason);
+  hidden->setVisible(false);
 }
 
 QString qorvex::timeText() const {
@@ -204,7 +251,7 @@ QString qorvex::timeText() const {
 }
 
 void qorvex::setTimeText(const QString &text) {
-  timeslisttext->setText(text);
+  timeslisttext->setText(text); // read when asked: a new second is no news
 }
 
 bool qorvex::loadTimeDigit(int index, const QString &path) {
@@ -214,6 +261,18 @@ bool qorvex::loadTimeDigit(int index, const QString &path) {
 void qorvex::setSeekKnobLeft(double left) {
   seekLeft_ = left;
   moveToTwips(an_bar, seekLeft_);
+  seekShown();
+}
+
+// The song's progress is news every 5 %, not every second: twenty times a song.
+void qorvex::seekShown() {
+  constexpr int kStep = 5;
+  const int percent =
+      static_cast<int>(std::floor((seekLeft_ - kSeekLeftMin) / kSeekSpan * 100 / kStep)) * kStep;
+  if (percent == seekPercentShown_)
+    return;
+  seekPercentShown_ = percent;
+  announce(QAccessibleValueChangeEvent(an_bar_bg, playingSeconds()));
 }
 
 void qorvex::setCaption(const QString &text) {
@@ -324,8 +383,14 @@ void qorvex::delie6() {
 }
 
 void qorvex::showNormalAndFocus() {
-  // Its transparency stays as it is: after a minimise to the tray the window is shown but
-  // still faded out, and the tray's restore fades it in.
+  // Minimised to the tray (or, without one, to the task bar), or on the way there: shown as
+  // it stands the window would be focused at opacity 0, invisible yet taking clicks. It comes
+  // back the way the tray icon brings it back, faded in with the playlist.
+  const bool fadingOut = danru1.running() && danru1.step() < 0;
+  if (close_state == 2 && (isHidden() || minimisedToTaskBar_ || fadingOut)) {
+    vond_tp_DoubleClick();
+    return;
+  }
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   activateWindow();

@@ -7,8 +7,9 @@
 //
 // The class is spread over files by concern: qorvex.cpp (construction, what the player core
 // and the link resolution reach), qorvex_layout.cpp (the skin: sizing, `loadanniu`, `wear`),
-// qorvex_startup.cpp, qorvex_shutdown.cpp and qorvex_window.cpp (tray, minimise and restore,
-// the window toggles, dragging, the link areas).
+// qorvex_startup.cpp, qorvex_shutdown.cpp, qorvex_window.cpp (tray, minimise and restore,
+// the window toggles, dragging, the link areas) and qorvex_access.cpp (what assistive tools
+// read, the keyboard's order and keys in all three windows).
 
 #include "app/caption_box.h"
 #include "app/instance/link_execute.h"
@@ -21,7 +22,6 @@
 #include "player/player_face.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -84,7 +84,10 @@ public:
   // Controls.
   SkinImage *s_main1;
   StateLabel *play_zt;
-  QLineEdit *timeslisttext;
+  // The elapsed time as text, which the status tick writes and the digits are drawn from. It
+  // lies over the digits, drawing nothing and taking no mouse, and is what assistive tools read
+  // of them (a text box would tell them of every second).
+  ClickArea *timeslisttext;
   std::array<SkinImage *, 5> timelist{};
   vondan *an_play;
   vondan *an_pause;
@@ -124,6 +127,15 @@ public:
   // Knob positions in twips.
   double volumeKnobLeft() const { return volumeLeft_; }
   double seekKnobLeft() const { return seekLeft_; }
+
+  // The engine's volume in percent; setting it places the volume knob to match (the keys and
+  // assistive tools set it in finer steps than the knob's tenths).
+  int volumePercent() const;
+  void setVolumePercent(int percent);
+  // The playing position the status tick last showed, in whole seconds.
+  int playingSeconds() const;
+  // The keys, as the tray menu and the main window describe them.
+  static QString keysHelp();
 
   // The knob handlers.
   void an_Volume_MouseDown(Qt::MouseButton button, double x);
@@ -197,6 +209,8 @@ signals:
   void stateTextChanged(const QString &text);
   // The engine was freed (first shutdown phase).
   void engineFreed();
+  // The volume changed by a key or an assistive tool (the knob's own moves raise its events).
+  void volumeChanged();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -216,6 +230,16 @@ private:
   void s_main1_MouseMove(Qt::MouseButtons buttons, double x, double y);
   void s_main1_MouseUp(Qt::MouseButton button, double x, double y);
   void applyColourKey();
+  // Names, reading and keyboard order, the focus ring; the keys of all three windows.
+  void setUpAccess();
+  void setUpKeys();
+  // The toggles' checked states follow whether their windows are shown.
+  void showToggleStates();
+  // Tells assistive tools of a new volume (from `before`) and of the song's progress.
+  void volumeShown(int before);
+  void seekShown();
+  void cycleWindows(int step);
+  void openSearchFromKeys();
   // The caption clock runs only while the caption moves and the window is on the screen.
   void updateCaptionClock();
   void refreshCaptionBackdrop();
@@ -244,6 +268,7 @@ private:
   bool minimisedToTaskBar_ = false;
   double volumeLeft_ = 6450;
   double seekLeft_ = 2505;
+  int seekPercentShown_ = -1; // the progress (in steps of 5 %) assistive tools last heard of
 };
 
 } // namespace lumiqo

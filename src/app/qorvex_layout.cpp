@@ -91,9 +91,10 @@ void qorvex::buildControls() {
   styleText(play_zt);
   placeTwips(play_zt, 3990, 930, 1110, 510);
 
-  timeslisttext = new QLineEdit(this);
+  timeslisttext = new ClickArea(this);
   named(timeslisttext, "timeslisttext", "TextBox");
-  timeslisttext->setVisible(false);
+  timeslisttext->setAccessibleRole(QAccessible::StaticText);
+  placeTwips(timeslisttext, 2640, 1050, 1260, 315); // over the five digits
 
   an_web = new ClickArea(this);
   named(an_web, "an_web", "Label");

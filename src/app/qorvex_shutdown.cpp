@@ -53,8 +53,8 @@ void qorvex::finalShutdown() {
   for (danru *fade : {&danru1, &danru2, &danru3})
     fade->stop();
   instance_.reset();
-  lyricsWindow().close();
-  playListWindow().close();
+  lyricsWindow().unload();
+  playListWindow().unload();
 }
 
 } // namespace lumiqo

@@ -96,6 +96,7 @@ qorvex::LoadResult qorvex::Form_Load(const QString &commandLine) {
   // 6.
   state().lrc_shown = 1;
   state().list_shown = 1;
+  showToggleStates();
 
   // 7. The library folder becomes the current directory.
   const QString inc = DataFolder() + QStringLiteral("inc/");

@@ -3,11 +3,9 @@
 // two link areas.
 #include "app/qorvex.h"
 
-#include "app/compositor.h"
 #include "app/tray_icon.h"
 #include "base/colour.h"
 #include "base/endpoints.h"
-#include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/muen.h"
 #include "controls/click_area.h"
@@ -51,12 +49,12 @@ void qorvex::connectControls() {
   connect(s_main1, &SkinImage::MouseUp, this, &qorvex::s_main1_MouseUp);
 
   connect(&danru1, &danru::FadeStep, this, &qorvex::danru1_FadeStep);
-  // Without a compositing manager opacity shows nothing: a window faded out to 0 is hidden
-  // instead (and shown again by the next fade-in), so the toggles look the same everywhere.
+  // A window faded out to 0 is hidden, compositor or not: a transparent window would still
+  // take the clicks meant for what lies under it. The next fade-in shows it again.
   for (auto [fade, window] : {std::pair{&danru2, static_cast<QWidget *>(&lyricsWindow())},
                               std::pair{&danru3, static_cast<QWidget *>(&playListWindow())}})
     connect(fade, &danru::FadeStep, window, [fade, window](int alpha) {
-      if (alpha == 0 && fade->step() < 0 && !compositingManagerRunning()) {
+      if (alpha == 0 && fade->step() < 0) {
         window->setProperty(kHiddenByFade, true);
         window->hide();
       }
@@ -85,10 +83,13 @@ void qorvex::danru1_FadeStep(int alpha) {
   if (alpha == 0) {
     if (close_state == 1) {
       close(); // the final phase
-    } else if (close_state == 2) {
+    } else if (close_state == 2 && danru1.step() < 0) {
+      // Only a fade-out hides the window. The first step of a restore's fade-in is 0 too;
+      // hiding the window there would unmap it under the pointer and lose the focus the
+      // restore has just given it.
       if (TrayIcon::desktopHasTray()) {
         hide();
-      } else if (danru1.step() < 0) {
+      } else {
         // No notification area to come back from: a hidden window would leave the player
         // invisible with no way back, so it goes to the task bar instead.
         minimisedToTaskBar_ = true;
@@ -108,6 +109,7 @@ void qorvex::an_minimize_Click() {
   FadeOut(danru3, playListWindow());
   state().list_shown = 0;
   close_state = 2;
+  showToggleStates();
 }
 
 void qorvex::vond_tp_DoubleClick() {
@@ -119,6 +121,7 @@ void qorvex::vond_tp_DoubleClick() {
   FadeIn(danru1, *this);
   FadeIn(danru3, playListWindow());
   state().list_shown = 1;
+  showToggleStates();
   activateWindow();
   core_->Timer2.start();
   core_->Timer2_Timer();
@@ -156,6 +159,7 @@ void qorvex::an_lyric_Click() {
     core_->Timer2.start();
     core_->Timer2_Timer();
   }
+  showToggleStates();
 }
 
 void qorvex::lrcbu() {
@@ -170,28 +174,26 @@ void qorvex::an_playlist_Click() {
     FadeIn(danru3, playListWindow());
     state().list_shown = 1;
   }
+  showToggleStates();
 }
 
 // --- the face: drag and list menu --------------------------------------------------------
 
-namespace {
-QPoint globalFromTwips(const QWidget *w, double x, double y) {
-  return w->mapToGlobal(QPointF(x / kTwipsPerPixel, y / kTwipsPerPixel)).toPoint();
-}
-} // namespace
-
-void qorvex::s_main1_MouseDown(Qt::MouseButton button, double x, double y) {
+// The drag goes by the pointer's place on the screen: from the window's place at the press,
+// the window follows the pointer's offset since then, whatever the window manager has made of
+// the moves so far.
+void qorvex::s_main1_MouseDown(Qt::MouseButton button, double, double) {
   if (button == Qt::LeftButton) {
     dragging = 1;
-    dragLoop_->pressed(WindowDragLoop::Caption, globalFromTwips(s_main1, x, y));
+    dragLoop_->pressed(WindowDragLoop::Caption, s_main1->pointerOnScreen());
   } else if (button == Qt::RightButton) {
-    menus().popUp(menus().muen_list(), globalFromTwips(s_main1, x, y));
+    menus().popUp(menus().muen_list(), s_main1->pointerOnScreen());
   }
 }
 
-void qorvex::s_main1_MouseMove(Qt::MouseButtons buttons, double x, double y) {
+void qorvex::s_main1_MouseMove(Qt::MouseButtons buttons, double, double) {
   if ((buttons & Qt::LeftButton) && dragging)
-    dragLoop_->moved(globalFromTwips(s_main1, x, y));
+    dragLoop_->moved(s_main1->pointerOnScreen());
 }
 
 void qorvex::s_main1_MouseUp(Qt::MouseButton, double, double) {

@@ -35,16 +35,19 @@ void SkinImage::paintEvent(QPaintEvent *) {
 }
 
 void SkinImage::mousePressEvent(QMouseEvent *event) {
+  pointerOnScreen_ = event->globalPosition().toPoint();
   emit MouseDown(event->button(), event->position().x() * kTwipsPerPixel,
                  event->position().y() * kTwipsPerPixel);
 }
 
 void SkinImage::mouseMoveEvent(QMouseEvent *event) {
+  pointerOnScreen_ = event->globalPosition().toPoint();
   emit MouseMove(event->buttons(), event->position().x() * kTwipsPerPixel,
                  event->position().y() * kTwipsPerPixel);
 }
 
 void SkinImage::mouseReleaseEvent(QMouseEvent *event) {
+  pointerOnScreen_ = event->globalPosition().toPoint();
   emit MouseUp(event->button(), event->position().x() * kTwipsPerPixel,
                event->position().y() * kTwipsPerPixel);
 }

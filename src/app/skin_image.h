@@ -20,6 +20,10 @@ public:
   const QImage &picture() const { return picture_; }
   // The picture's own size in logical pixels.
   QSize pictureSize() const;
+  // Where on the screen the pointer was in the mouse event reported last, as the window
+  // system gave it. A drag follows this rather than the twips mapped through the window's
+  // position, which may be one the window manager has not applied (yet, or ever).
+  QPoint pointerOnScreen() const { return pointerOnScreen_; }
 
 signals:
   void MouseDown(Qt::MouseButton button, double x, double y);
@@ -34,6 +38,7 @@ protected:
 
 private:
   QImage picture_;
+  QPoint pointerOnScreen_;
 };
 
 } // namespace lumiqo

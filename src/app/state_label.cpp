@@ -1,5 +1,7 @@
 #include "app/state_label.h"
 
+#include "controls/accessible/accessible_parts.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -12,6 +14,7 @@ void StateLabel::setText(const QString &text) {
     return;
   text_ = text;
   update();
+  announce(this, QAccessible::NameChanged); // a new state, not the same one again
 }
 
 QSize StateLabel::sizeHint() const {

@@ -3,6 +3,11 @@
 #include "base/gbk.h"
 #include "controls/cls_icon.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
@@ -28,6 +33,26 @@ QString TrayIcon::fitTip(const QString &tip) {
 
 namespace {
 int forcedTray = -1;
+
+// Which tray Qt puts its icon in. Off X11 there is only the StatusNotifier one. On X11 Qt
+// takes it when, as the icon is made, the session bus has a StatusNotifierWatcher that knows
+// of a host (a tray that shows the items); otherwise it docks into the XEmbed tray.
+bool statusNotifierTray() {
+  if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    return true;
+  const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(watcher))
+    return false;
+  QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                    QStringLiteral("Get"));
+  get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+  constexpr int kTimeoutMs = 2000;
+  const QDBusMessage reply = bus.call(get, QDBus::Block, kTimeoutMs);
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+         reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
 } // namespace
 
 bool TrayIcon::desktopHasTray() {
@@ -40,9 +65,10 @@ void TrayIcon::setDesktopHasTrayForTesting(int available) {
 
 void TrayIcon::TrayAdd(QWidget *, const QString &iconFile, const QString &tip) {
   if (!icon_) {
+    statusNotifier_ = statusNotifierTray();
     icon_ = std::make_unique<QSystemTrayIcon>();
     connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-      if (reason == QSystemTrayIcon::DoubleClick)
+      if (reason == QSystemTrayIcon::DoubleClick || (reason == QSystemTrayIcon::Trigger && statusNotifier_))
         emit doubleClicked();
       else if (reason == QSystemTrayIcon::Context)
         emit rightClicked();

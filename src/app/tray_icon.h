@@ -2,7 +2,10 @@
 // The notification-area icon of the main window: `TrayAdd`, `TraySetTip`, `TrayRemove` on the
 // desktop's tray (StatusNotifierItem or the XEmbed tray, through QSystemTrayIcon). A double
 // click and a right click on the icon reach the owner as signals, in place of the mouse-move
-// codes 515 and 517 the classic tray sent.
+// codes 515 and 517 the classic tray sent. A StatusNotifier tray (KDE Plasma, XFCE's status
+// tray, GNOME's AppIndicator extension) reports its activation, a click, and never a double
+// click: there the activation counts as the double click. On an XEmbed tray a single click
+// stays without effect.
 
 #include <QIcon>
 #include <QObject>
@@ -41,12 +44,14 @@ public:
   static QString fitTip(const QString &tip);
 
 signals:
+  // The double click that restores the player (on a StatusNotifier tray: the activation).
   void doubleClicked();
   void rightClicked();
 
 private:
   std::unique_ptr<QSystemTrayIcon> icon_;
   QString tip_;
+  bool statusNotifier_ = false;
 };
 
 } // namespace lumiqo

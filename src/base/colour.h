@@ -31,4 +31,7 @@ inline std::uint32_t fromQColor(const QColor &c) {
 inline constexpr std::uint32_t kColourKey = RGB(255, 0, 0);
 inline constexpr std::uint32_t kMagentaKey = RGB(255, 0, 255);
 
+// The skin's one accent: the gold of its rims and highlights (menus, the focus ring).
+inline constexpr std::uint32_t kAccentColour = RGB(214, 190, 80);
+
 } // namespace lumiqo

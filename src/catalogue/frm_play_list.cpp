@@ -6,10 +6,12 @@
 #include "controls/click_area.h"
 #include "controls/colour_key_mask.h"
 #include "controls/hidpi.h"
+#include "controls/owned_window.h"
 #include "controls/program_resources.h"
 #include "controls/skin_resources.h"
 #include "controls/vondan.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -40,10 +42,10 @@ QRect frmPlayList::twipsRect(int left, int top, int width, int height) {
 
 frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, PlayListHost host,
                          QWidget *owner, const QImage &background)
-    // A utility window of its owner: no task-bar entry of its own, no decorations (the picture
-    // is its frame).
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), state_(state), menus_(std::move(menus)),
+    // A window of its owner's, off the task bar, without decorations (the picture is its frame).
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), state_(state), menus_(std::move(menus)),
       host_(std::move(host)), loop_(WindowDragLoop::of(this)) {
+  keepOffTaskBar(this);
   ensureSkinResources();
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
   s_list1_ =
@@ -69,11 +71,28 @@ frmPlayList::frmPlayList(CatalogueState &state, std::function<muen &()> menus, P
   an_close_list->setGeometry(twipsRect(4230, 105, 195, 195)); // skinned by the main window
   connect(an_close_list, &vondan::Click, this, &frmPlayList::an_close_list_Click);
   Form_Load();
+  setUpAccess();
 }
 
 frmPlayList::~frmPlayList() {
   loop_->released();
   delete f_list2; // the view goes before the model it draws
+}
+
+void frmPlayList::unload() {
+  unloading_ = true;
+  close();
+}
+
+void frmPlayList::closeEvent(QCloseEvent *event) {
+  // The desktop's own close (Alt+F4, a panel's close) is the close box's: the window fades out
+  // and is remembered as hidden, so that the main window's toggle brings it back at once.
+  if (!unloading_) {
+    event->ignore();
+    an_close_list_Click();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void frmPlayList::Form_Load() {

@@ -8,6 +8,12 @@
 // The main window's start-up places `m_listView` and `f_list2`, lays out the search panel
 // (`f_serach_music`, centred over `f_list2`), colours `f_list2` and skins
 // `an_close_list`; the window does the rest itself.
+//
+// The keyboard: Tab walks the close box, the tabs, the search panel (while shown) and the list;
+// Ctrl+F opens the search panel with the cursor in its box and Escape closes it; the Menu key
+// or Shift+F10 opens the menu a right click would open where the focus is (the favourites menu
+// on the list, the list menu elsewhere); Delete on the list removes the selected row as the
+// favourites menu's "删除歌曲" does.
 
 #include "base/colour.h"
 #include "catalogue/catalogue_state.h"
@@ -89,11 +95,23 @@ public:
   // The resize grips size(0) .. size(7): placed along the edges, always hidden.
   QWidget *sizeGrip(int index) const { return size_.at(static_cast<std::size_t>(index)); }
 
+  // The search panel shown with the cursor in its box, its text selected; hidden again, with
+  // the focus back on the list.
+  void openSearch();
+  void closeSearch();
+  // The menu a right click would open where the focus is, at the focused control.
+  void popUpMenuAtFocus();
+
   // The background picture and the window's painted surface.
   const QImage &s_list1() const { return s_list1_; }
   const QImage &surface() const { return surface_; }
 
+  // Closes the window for good, at the program's end. Any other close, the desktop's own
+  // included, is taken as a click on the close box.
+  void unload();
+
 protected:
+  void closeEvent(QCloseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
@@ -117,13 +135,17 @@ private:
   void an_serach_music_Click(int index);
   void an_serach_go_Click();
   void an_close_list_Click();
+  void popUp(QMenu *(muen::*menu)(), const QPoint &at);
   void popUp(QMenu *(muen::*menu)());
   // The list.
   void createList();
   void m_list_MouseDown(int Button, int Shift, float X, float Y);
   void m_list_Click(int Button, int Shift, float X, float Y);
   void m_list_DBClick(int Button, int Shift, float X, float Y);
-  void popUpFavourites();
+  void popUpFavourites(const QPoint &at);
+  void m_list_DeleteKey();
+  // Names, reading and keyboard order, keys.
+  void setUpAccess();
 
   CatalogueState &state_;
   std::function<muen &()> menus_;
@@ -133,6 +155,7 @@ private:
   std::array<QWidget *, kGripCount> size_{};
   WindowDragLoop *loop_; // a child of the window
   bool dragArmed_ = false;
+  bool unloading_ = false;
   QPoint pressCursor_; // where the title bar was pressed, on the screen
 };
 

@@ -7,6 +7,7 @@
 #include "controls/qmlistbox.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFrame>
 
 namespace lumiqo {
@@ -48,20 +49,20 @@ void frmPlayList::createList() {
   connect(m_list, &QMListBox::DBClick, this, &frmPlayList::m_list_DBClick);
 }
 
-void frmPlayList::popUpFavourites() {
-  popUp(state_.list_mode == 1 ? &muen::my_favorite : &muen::my_favorites);
+void frmPlayList::popUpFavourites(const QPoint &at) {
+  popUp(state_.list_mode == 1 ? &muen::my_favorite : &muen::my_favorites, at);
 }
 
 void frmPlayList::m_list_MouseDown(int Button, int, float, float) {
   if (Button == QMListBox::kRightButton)
-    popUpFavourites();
+    popUpFavourites(QCursor::pos());
 }
 
 // A press that raised MouseDown has its menu open already: the click of the same press opens
 // no second one.
 void frmPlayList::m_list_Click(int Button, int, float, float) {
   if (Button == QMListBox::kRightButton && !QApplication::activePopupWidget())
-    popUpFavourites();
+    popUpFavourites(QCursor::pos());
   if (!f_serach_music->isHidden())
     f_serach_music->hide();
 }

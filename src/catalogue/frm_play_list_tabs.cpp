@@ -2,9 +2,10 @@
 #include "catalogue/frm_play_list.h"
 
 #include "catalogue/artist_menu_data.h"
-#include "controls/click_area.h"
 #include "catalogue/load_list.h"
 #include "catalogue/muen.h"
+#include "controls/accessible/accessible_parts.h"
+#include "controls/click_area.h"
 #include "controls/hidpi.h"
 #include "controls/play_list_view.h"
 #include "controls/qmlistbox.h"
@@ -80,7 +81,7 @@ void frmPlayList::createTabs() {
 }
 
 void frmPlayList::createSearchPanel() {
-  f_serach_music = new QFrame(this); // above the list's frame
+  f_serach_music = new PartsPanel(this); // above the list's frame
   f_serach_music->hide();
   pic_serach_bg = new QLabel(f_serach_music);
   pic_serach_bg->installEventFilter(this);
@@ -114,9 +115,13 @@ void frmPlayList::createSearchPanel() {
   connect(an_serach_go, &ClickArea::Click, this, &frmPlayList::an_serach_go_Click);
 }
 
-void frmPlayList::popUp(QMenu *(muen::*menu)()) {
+void frmPlayList::popUp(QMenu *(muen::*menu)(), const QPoint &at) {
   muen &menus = menus_();
-  menus.popUp((menus.*menu)(), QCursor::pos());
+  menus.popUp((menus.*menu)(), at);
+}
+
+void frmPlayList::popUp(QMenu *(muen::*menu)()) {
+  popUp(menu, QCursor::pos());
 }
 
 // A right press on the background itself (not on a control) opens the list menu.
@@ -135,8 +140,10 @@ void frmPlayList::myfavorites_Click() {
 }
 
 void frmPlayList::an_serach_music_Click(int index) {
-  if (index == 0)
-    popUp(&muen::muen_list);
+  ClickArea *tab = an_serach_music[0];
+  if (index == 0) // at the mouse, or below the tab when a key clicked it
+    popUp(&muen::muen_list,
+          tab->clickedByKey() ? tab->mapToGlobal(QPoint(0, tab->height())) : QCursor::pos());
   else
     f_serach_music->setVisible(f_serach_music->isHidden());
 }

@@ -1,6 +1,7 @@
 #include "controls/play_list_view.h"
 
 #include "base/colour.h"
+#include "controls/accessible/play_list_accessible.h"
 #include "controls/fitted_text.h"
 #include "controls/hidpi.h"
 #include "controls/mouse_masks.h"
@@ -29,6 +30,7 @@ PlayListView::PlayListView(QMListBox &model, QWidget *parent)
       errText_(RGB(255, 0, 0)), borderColor_(RGB(120, 163, 195)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
   ucBar_->setObjectName(QStringLiteral("ucBar"));
   ucBar_->setMax(0);
   ucBar_->hide();
@@ -47,6 +49,8 @@ PlayListView::PlayListView(QMListBox &model, QWidget *parent)
       model_.setFirstIndex(ucBar_->Value());
   });
   connect(ucBar_, &ucScrollbar::Scroll, this, [this] { model_.scrollByUser(ucBar_->Value()); });
+  connect(&model_, &QMListBox::rowsChanged, this, [this] { announceRowsChanged(*this); });
+  connect(&model_, &QMListBox::selectionMoved, this, [this] { announceSelection(*this); });
   connect(ucBar_, &ucScrollbar::Show, this, qOverload<>(&QWidget::update));
   connect(ucBar_, &ucScrollbar::Hide, this, qOverload<>(&QWidget::update));
 

@@ -4,12 +4,17 @@
 // and time columns with "..." where a text is too wide, the embedded vertical scroll bar
 // ucBar, and wheel scrolling. It repaints only what the model says changed: one row when a
 // row changes, the rows when the list scrolls.
+//
+// The keyboard moves the selection (Up, Down, Page Up, Page Down, Home, End), Enter plays the
+// selected row (as a double click on it would), and Delete asks the host to remove it.
+// Assistive tools read the list as a table (see accessible/play_list_accessible.h).
 
 #include "controls/cls_icon.h"
 #include "controls/fitted_text.h"
 #include "controls/qmlistbox.h"
 #include "controls/uc_scrollbar.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -76,6 +81,14 @@ public:
   // Rows one wheel notch scrolls: Int(H / ItemHeight * 0.2 + 1).
   int wheelStep() const;
 
+  // The headings of the four columns as the host paints them, for assistive tools.
+  QStringList columnHeadings() const { return headings_; }
+  void setColumnHeadings(const QStringList &headings) { headings_ = headings; }
+
+signals:
+  // Delete was pressed on the list.
+  void deleteKeyPressed();
+
 protected:
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
@@ -85,6 +98,8 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void wheelEvent(QWheelEvent *event) override;
   void changeEvent(QEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void focusInEvent(QFocusEvent *event) override;
 
 private:
   void computeColumnWidths();
@@ -116,6 +131,7 @@ private:
   int artistWidth_ = 0;
   int timeWidth_ = 0;
   QString numberSample_; // the text the number column was measured for
+  QStringList headings_;
   std::optional<TextFitter> fitter_;
   bool rowsDirty_ = true; // a paint of every row is pending (or the view was never shown)
 

@@ -54,6 +54,7 @@ int QMListBox::AddItem(const QString &Title, const std::optional<QString> &Autho
   }
   numberColumnCount_ = ListCount();
   updateScrollRange();
+  emit rowsChanged();
   return ListCount();
 }
 
@@ -70,6 +71,7 @@ int QMListBox::RemoveItem(int Index) {
   updateScrollRange();
   updateLastRow();
   emit listRedrawRequested();
+  emit rowsChanged();
   return ListCount();
 }
 
@@ -86,6 +88,7 @@ void QMListBox::Clear() {
     emit firstIndexChanged(0);
   emit scrollRangeChanged();
   emit cleared();
+  emit rowsChanged();
 }
 
 void QMListBox::Refresh() {
@@ -105,17 +108,19 @@ int QMListBox::LastIndex() const {
 }
 
 void QMListBox::setListIndex(int value) {
-  setIndexByCode(listIndex_, value, &QMListBox::ListIndexChanged);
+  if (setIndexByCode(listIndex_, value, &QMListBox::ListIndexChanged))
+    emit selectionMoved(listIndex_);
 }
 
 void QMListBox::setPlayIndex(int value) {
-  setIndexByCode(playIndex_, value, &QMListBox::PlayIndexChanged);
+  if (setIndexByCode(playIndex_, value, &QMListBox::PlayIndexChanged))
+    emit playMarkMoved(playIndex_);
 }
 
-void QMListBox::setIndexByCode(int &mark, int value, void (QMListBox::*event)(int, int &, int)) {
+bool QMListBox::setIndexByCode(int &mark, int value, void (QMListBox::*event)(int, int &, int)) {
   // A value past the last row is refused like a negative one: no row could show it.
   if (items_.isEmpty() || value < 0 || value >= ListCount())
-    return;
+    return false;
   bringIntoView(value);
   const int old = mark;
   int newIndex = value;
@@ -124,6 +129,7 @@ void QMListBox::setIndexByCode(int &mark, int value, void (QMListBox::*event)(in
   emit rowRedrawRequested(mark);
   emit rowRedrawRequested(old);
   emit listRedrawRequested();
+  return true;
 }
 
 QString QMListBox::Title(int row) const {
@@ -275,12 +281,7 @@ void QMListBox::mousePress(int Button, int Shift, float X, float Y) {
     const int row = rowAtY(Y);
     if (!isRow(row) || row == listIndex_)
       return;
-    const int old = listIndex_;
-    int newIndex = row;
-    emit ListIndexChanged(old, newIndex, 0);
-    listIndex_ = newIndex;
-    emit rowRedrawRequested(old);
-    emit rowRedrawRequested(listIndex_);
+    markByUser(listIndex_, row, &QMListBox::ListIndexChanged, &QMListBox::selectionMoved);
   }
   emit MouseDown(Button, Shift, X, Y);
 }
@@ -300,16 +301,44 @@ void QMListBox::click() {
 void QMListBox::doubleClick() {
   if (!items_.isEmpty() && pressButton_ == kLeftButton) {
     const int row = rowAtY(pressY_);
-    if (isRow(row)) {
-      const int old = playIndex_;
-      int newIndex = row;
-      emit PlayIndexChanged(old, newIndex, 0);
-      playIndex_ = newIndex;
-      emit rowRedrawRequested(old);
-      emit rowRedrawRequested(playIndex_);
-    }
+    if (isRow(row))
+      markByUser(playIndex_, row, &QMListBox::PlayIndexChanged, &QMListBox::playMarkMoved);
   }
   emit DBClick(pressButton_, pressShift_, pressX_, pressY_);
+}
+
+void QMListBox::selectByKey(int row) {
+  if (items_.isEmpty())
+    return;
+  row = std::clamp(row, 0, ListCount() - 1);
+  scrollToShow(row);
+  if (row != listIndex_)
+    markByUser(listIndex_, row, &QMListBox::ListIndexChanged, &QMListBox::selectionMoved);
+}
+
+void QMListBox::playSelected() {
+  if (!isRow(listIndex_))
+    return;
+  if (listIndex_ != playIndex_)
+    markByUser(playIndex_, listIndex_, &QMListBox::PlayIndexChanged, &QMListBox::playMarkMoved);
+  emit DBClick(kLeftButton, 0, 0, 0);
+}
+
+// A mark moved by the user (ByCode 0): the handler of the event may redirect it; the rows it
+// left and reached are drawn again.
+void QMListBox::markByUser(int &mark, int row, void (QMListBox::*event)(int, int &, int),
+                           void (QMListBox::*moved)(int)) {
+  const int old = mark;
+  int newIndex = row;
+  emit(this->*event)(old, newIndex, 0);
+  mark = newIndex;
+  emit rowRedrawRequested(old);
+  emit rowRedrawRequested(mark);
+  emit(this->*moved)(mark);
+}
+
+int QMListBox::pageRows() const {
+  return std::max(1, rowsThatFit());
 }
 
 int QMListBox::rowAtY(float Y) const {
@@ -346,6 +375,24 @@ void QMListBox::bringIntoView(int row) {
   if (row >= firstIndex_ && row < firstIndex_ + std::max(fit, 1))
     return;
   const int first = std::clamp(row, 0, std::max(0, scrollMax()));
+  if (first == firstIndex_)
+    return;
+  firstIndex_ = first;
+  updateLastRow();
+  emit firstIndexChanged(firstIndex_);
+}
+
+// The least scroll that shows the row whole: it becomes the first visible row when it lies
+// above the window, the last when it lies below.
+void QMListBox::scrollToShow(int row) {
+  if (!scrollVisible())
+    return;
+  int first = firstIndex_;
+  if (row < first)
+    first = row;
+  else if (row >= first + pageRows())
+    first = row - pageRows() + 1;
+  first = std::clamp(first, 0, std::max(0, scrollMax()));
   if (first == firstIndex_)
     return;
   firstIndex_ = first;

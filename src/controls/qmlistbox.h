@@ -103,6 +103,16 @@ public:
   void click();
   void doubleClick();
 
+  // The keyboard: the selection goes to `row` (held to the list) as a press would move it
+  // (ByCode 0), and the list scrolls just enough to show it.
+  void selectByKey(int row);
+  // Enter: the selected row becomes the playing row as a double click would mark it, then
+  // DBClick follows with X and Y 0, which its host reads as "the selected row". Nothing
+  // happens without a selection.
+  void playSelected();
+  // Rows that fit the inner height whole (at least 1): a page for the keyboard.
+  int pageRows() const;
+
 signals:
   void Click(int Button, int Shift, float X, float Y);
   void DBClick(int Button, int Shift, float X, float Y);
@@ -122,6 +132,11 @@ signals:
   void cleared();          // blank the control, hide the scroll bar, draw the frame again
   void scrollRangeChanged();
   void firstIndexChanged(int row); // the program moved the scroll position
+  // After the fact, for assistive tools: rows came or went, the selection or the play mark
+  // moved (whoever moved it).
+  void rowsChanged();
+  void selectionMoved(int row);
+  void playMarkMoved(int row);
 
 private:
   bool isRow(int row) const { return row >= 0 && row < ListCount(); }
@@ -130,8 +145,11 @@ private:
   void updateLastRow();
   void updateScrollRange();
   void bringIntoView(int row);
+  void scrollToShow(int row);
   void testFailedMark(PlayListItem &item) const;
-  void setIndexByCode(int &mark, int value, void (QMListBox::*event)(int, int &, int));
+  void markByUser(int &mark, int row, void (QMListBox::*event)(int, int &, int),
+                  void (QMListBox::*moved)(int));
+  bool setIndexByCode(int &mark, int value, void (QMListBox::*event)(int, int &, int));
 
   QVector<PlayListItem> items_;
   int listIndex_ = -1;

@@ -1,7 +1,9 @@
 #include "controls/vondan.h"
 
+#include "controls/accessible/accessible_parts.h"
 #include "controls/hidpi.h"
 #include "controls/mouse_masks.h"
+#include "controls/press_keys.h"
 
 #include "base/twips.h"
 
@@ -26,6 +28,7 @@ constexpr float kTwips = kTwipsPerPixel;
 
 vondan::vondan(QWidget *parent) : QWidget(parent) {
   setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
   Timer1.setSingleShot(true);
   Timer1.setInterval(kBlendMs);
   connect(&Timer1, &QTimer::timeout, this, &vondan::Timer1_Timer);
@@ -160,6 +163,52 @@ void vondan::pointerLeft() {
   emit MouseLeave();
   pressed_ = false;
   vondpicy_m(3);
+}
+
+void vondan::click() {
+  emit Click();
+}
+
+void vondan::setChecked(bool on) {
+  if (on == checked_)
+    return;
+  checked_ = on;
+  QAccessible::State changed;
+  changed.checked = true;
+  announce(QAccessibleStateChangeEvent(this, changed));
+}
+
+void vondan::keyPressEvent(QKeyEvent *event) {
+  if (!isPressKey(event)) {
+    QWidget::keyPressEvent(event); // the window's keys
+    return;
+  }
+  event->accept();
+  if (event->isAutoRepeat() || keyHeld_)
+    return;
+  keyHeld_ = true;
+  vondpicy_m(2);
+}
+
+void vondan::keyReleaseEvent(QKeyEvent *event) {
+  if (!isPressKey(event) || !keyHeld_) {
+    QWidget::keyReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  if (event->isAutoRepeat())
+    return;
+  keyHeld_ = false;
+  vondpicy_m(0);
+  emit Click();
+}
+
+void vondan::focusOutEvent(QFocusEvent *event) {
+  QWidget::focusOutEvent(event);
+  if (keyHeld_) { // the key went up elsewhere: no click
+    keyHeld_ = false;
+    vondpicy_m(0);
+  }
 }
 
 } // namespace lumiqo

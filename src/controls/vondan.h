@@ -5,6 +5,11 @@
 // half-and-half blend for one tick of Timer1 (50 ms) before the new look. The blends are made
 // once per picture. The button reports the mouse to its host through five events; X and Y are
 // in the button's own coordinates in twips.
+//
+// The keyboard reaches it too: it takes the focus (Tab, or a click), and Space or Enter press
+// it, showing the pressed look while the key is down and clicking when it comes up. A button
+// that switches something on and off (a window toggle) is checkable; its checked state is what
+// assistive tools read and hear about.
 
 #include "controls/button_strip.h"
 
@@ -49,6 +54,15 @@ public:
   QImage blendImage(int a, int b) const;
   bool timerActive() const { return Timer1.isActive(); }
 
+  // Clicks the button as the mouse would (a key, an assistive tool).
+  void click();
+
+  bool isCheckable() const { return checkable_; }
+  void setCheckable(bool on) { checkable_ = on; }
+  bool isChecked() const { return checked_; }
+  // Tells assistive tools when the state changes.
+  void setChecked(bool on);
+
 signals:
   void Click();
   void MouseLeave();
@@ -62,6 +76,9 @@ protected:
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
   void leaveEvent(QEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void keyReleaseEvent(QKeyEvent *event) override;
+  void focusOutEvent(QFocusEvent *event) override;
 
 private:
   bool inside(QPointF point) const;
@@ -82,6 +99,9 @@ private:
   // outside count as leaving it.
   bool captured_ = false;
   int shown_ = 0;
+  bool keyHeld_ = false; // Space or Enter went down on the button and is not up yet
+  bool checkable_ = false;
+  bool checked_ = false;
   QTimer Timer1;
 };
 

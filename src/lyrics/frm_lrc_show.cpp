@@ -4,11 +4,15 @@
 
 #include "base/app_folder.h"
 #include "base/twips.h"
+#include "controls/accessible/accessible_parts.h"
 #include "controls/colour_key_mask.h"
+#include "controls/focus_ring.h"
 #include "controls/hidpi.h"
+#include "controls/owned_window.h"
 #include "controls/program_resources.h"
 #include "controls/vondan.h"
 
+#include <QCloseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -27,10 +31,11 @@ QImage frmLrcShow::resourceSkin(qreal ratio) {
 }
 
 frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
-    // A utility window of its owner: no task-bar entry of its own, kept above other windows,
-    // no decorations (the skin is its frame).
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // A window of its owner's, kept above other windows, off the task bar, without decorations
+    // (the skin is its frame).
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       loop_(WindowDragLoop::of(this)) {
+  keepOffTaskBar(this);
   setAttribute(Qt::WA_OpaquePaintEvent); // the surface covers the whole window
   Picture1_ = windowPicture(skin, QStringLiteral("lrcshow.bmp"), devicePixelRatioF(), kSkinSize, kSkinBody);
 
@@ -41,10 +46,36 @@ frmLrcShow::frmLrcShow(QWidget *owner, const QImage &skin)
   LrcShow1->ReadProperties({0, 0xFF00, kLrcColor, QString(), QString(), false});
   connect(LrcShow1, &LrcShow::Paint, this, &frmLrcShow::LrcShow1_Paint);
   Form_Load();
+
+  // To assistive tools and the keyboard: the close button, then the lyrics, where the focus
+  // starts.
+  an_close_lrc->setAccessibleName(QStringLiteral("关闭"));
+  LrcShow1->setAccessibleName(QStringLiteral("歌词"));
+  LrcShow1->setFocusPolicy(Qt::TabFocus);
+  setAccessibleParts(this, {an_close_lrc, LrcShow1});
+  chainTabOrder(this);
+  LrcShow1->setFocus();
+  FocusRing::of(this);
 }
 
 frmLrcShow::~frmLrcShow() {
   loop_->released();
+}
+
+void frmLrcShow::unload() {
+  unloading_ = true;
+  close();
+}
+
+void frmLrcShow::closeEvent(QCloseEvent *event) {
+  // The desktop's own close (Alt+F4, a panel's close) is the close button's: the owner hides
+  // the window and remembers it as hidden, so that its toggle brings it back at once.
+  if (!unloading_) {
+    event->ignore();
+    emit closeRequested();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void frmLrcShow::Form_Load() {

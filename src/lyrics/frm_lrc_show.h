@@ -7,8 +7,8 @@
 // no lyrics logic; its owner, the main window, drives the view and answers closeRequested.
 // Positions and sizes are twips (15 to a pixel), as the layout gives them.
 
-#include "controls/window_drag_loop.h"
 #include "controls/skin_frame.h"
+#include "controls/window_drag_loop.h"
 
 #include <QImage>
 #include <QWidget>
@@ -51,11 +51,17 @@ public:
   // The move and size loop the grips run (the docking group hooks into it).
   const WindowDragLoop &dragLoop() const { return *loop_; }
 
+  // Closes the window for good, at the program's end. Any other close, the desktop's own
+  // included, is taken as a click on the close button.
+  void unload();
+
 signals:
-  // The close button was clicked: the owner runs its lyrics toggle (lrcbu).
+  // The close button was clicked, or the desktop closed the window: the owner runs its lyrics
+  // toggle (lrcbu).
   void closeRequested();
 
 protected:
+  void closeEvent(QCloseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
@@ -75,7 +81,8 @@ private:
   FrameCuts cuts_;
   std::array<QWidget *, kGripCount> size_{};
   bool drag_ = false;
-  QPoint pressCursor_; // where the grip was pressed, on the screen
+  bool unloading_ = false;
+  QPoint pressCursor_;   // where the grip was pressed, on the screen
   WindowDragLoop *loop_; // a child of the window
 };
 

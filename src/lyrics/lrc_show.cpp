@@ -2,6 +2,8 @@
 
 #include "lyrics/trim_spaces.h"
 
+#include "controls/accessible/accessible_parts.h"
+
 #include "base/colour.h"
 #include "base/twips.h"
 
@@ -82,6 +84,7 @@ void LrcShow::begin(std::int32_t PMtime, bool formFile, const QString &LrcTxt) {
     return;
   resetLaidOut();
   surfaceChanged();
+  currentLine_ = -1;
   running_ = true;
   tick();
 }
@@ -190,6 +193,7 @@ void LrcShow::tick() {
     return;
   const float position = timeline_.position();
   const LrcFrame frame = computeFrame(timeline_.lines(), position, props_.ForeColor, props_.LrcColor);
+  followCurrentLine(frame.place.c);
   std::vector<PlacedLine> visible;
   if (tickDraws(frame, lastOffset_, lastColour_, &visible)) {
     clearSurface();
@@ -203,6 +207,25 @@ void LrcShow::tick() {
   lastColour_ = frame.previousColour;
   if (running_)
     scheduleNextTick(position);
+}
+
+QString LrcShow::currentLine() const {
+  const auto &lines = timeline_.lines();
+  if (currentLine_ < 0 || currentLine_ >= static_cast<int>(lines.size()))
+    return {};
+  return lines[static_cast<std::size_t>(currentLine_)].text;
+}
+
+// A new line is news to assistive tools when it says something new: not a blank gap, not the
+// same words again.
+void LrcShow::followCurrentLine(int index) {
+  if (index == currentLine_)
+    return;
+  const QString before = currentLine();
+  currentLine_ = index;
+  const QString now = currentLine();
+  if (!now.isEmpty() && now != before)
+    announce(this, QAccessible::NameChanged);
 }
 
 bool LrcShow::tickDraws(const LrcFrame &frame, float lastOffset, std::uint32_t lastColour,

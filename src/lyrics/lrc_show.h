@@ -4,6 +4,7 @@
 // per line, the current line brightening while the previous one fades back. The host
 // supplies lyrics (begin), the position (setTime), whether the display runs (setTimerE) and
 // the background (answering Paint, normally with PaintPicture1). Positions are twips.
+// Assistive tools read the current line, and hear of each new one (not of the scrolling).
 
 #include "lyrics/lrc_frame.h"
 #include "lyrics/lrc_timeline.h"
@@ -81,6 +82,8 @@ public:
   // The retained drawing surface, as it stands.
   const QImage &surface() const { return surface_; }
   const LrcTimeline &timeline() const { return timeline_; }
+  // The current line as the last tick found it ("" before any lyrics).
+  QString currentLine() const;
   bool timerActive() const { return running_; }
   // How long the drawing timer sleeps before its next tick.
   int nextTickDelayMs() const { return timer_.interval(); }
@@ -109,6 +112,7 @@ private:
   void scheduleNextTick(float position);
   const QStaticText &laidOut(int index); // the line's text laid out once per timeline and font
   void resetLaidOut();
+  void followCurrentLine(int index);
 
   LrcShowProperties props_;
   LrcTimeline timeline_;
@@ -125,6 +129,7 @@ private:
   bool shownValid_ = false;
   bool ownUpdate_ = false;
   std::vector<std::optional<QStaticText>> laidOut_;
+  int currentLine_ = -1; // into the timeline, as the last tick found it
 };
 
 } // namespace lumiqo

@@ -1,7 +1,8 @@
 // The skinned main window: its layout, the window toggles with their fades, minimise to the
-// tray (or the task bar) and restore, the lyrics window's close button, re-skinning.
+// tray (or the task bar) and restore, the lyrics window's close button, the desktop's close on
+// the other windows, dragging by the face, re-skinning.
 #include "app/app_fixture.h"
-#include "app/compositor.h"
+#include "app/instance/link_execute.h"
 #include "app/qorvex.h"
 #include "app/tray_icon.h"
 #include "base/endpoints.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 #include <QUrl>
 
@@ -55,11 +57,9 @@ protected:
   void SetUp() override {
     AppFixture::SetUp();
     TrayIcon::setDesktopHasTrayForTesting(1);
-    setCompositingForTesting(0);
   }
   void TearDown() override {
     TrayIcon::setDesktopHasTrayForTesting(-1);
-    setCompositingForTesting(-1);
     AppFixture::TearDown();
   }
   // Lets every fade that runs come to its end.
@@ -208,7 +208,7 @@ TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
   EXPECT_FALSE(w->LrcShow1->TimerE());
   EXPECT_FALSE(w->core().Timer2.isActive());
   settle(*w);
-  // No compositing manager: the faded-out window is hidden instead of left transparent.
+  // Faded out, the window is hidden: a transparent one would still take clicks.
   EXPECT_FALSE(lrc.isVisible());
 
   // The lyrics window's own close button is the same toggle.
@@ -221,20 +221,43 @@ TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
   EXPECT_DOUBLE_EQ(lrc.windowOpacity(), 1.0);
 }
 
-TEST_F(SkinnedWindow, WithACompositorAFadedOutWindowStaysInPlaceTransparent) {
-  setCompositingForTesting(1);
+TEST_F(SkinnedWindow, AToggledOffPlaylistIsHiddenInItsPlaceAndComesBackThere) {
   auto w = loaded();
   frmPlayList &list = w->playListWindow();
   const QRect where = list.geometry();
   emit w->an_playlist->Click();
   EXPECT_EQ(w->state().list_shown, 0);
+  EXPECT_TRUE(list.isVisible()) << "it fades out first";
   settle(*w);
-  EXPECT_TRUE(list.isVisible());
-  EXPECT_DOUBLE_EQ(list.windowOpacity(), 0.0);
-  EXPECT_EQ(list.geometry(), where);
+  EXPECT_FALSE(list.isVisible());
   emit w->an_playlist->Click();
   EXPECT_EQ(w->state().list_shown, 1);
+  EXPECT_TRUE(list.isVisible()) << "a fade-in shows it at once";
   settle(*w);
+  EXPECT_DOUBLE_EQ(list.windowOpacity(), 1.0);
+  EXPECT_EQ(list.geometry(), where);
+}
+
+TEST_F(SkinnedWindow, TheDesktopsCloseOnTheOtherWindowsIsTheirCloseBox) {
+  auto w = loaded();
+  frmLrcShow &lrc = w->lyricsWindow();
+  frmPlayList &list = w->playListWindow();
+  // Alt+F4 or a panel's close, as the window manager asks for it.
+  EXPECT_FALSE(lrc.close());
+  EXPECT_FALSE(list.close());
+  EXPECT_EQ(w->state().lrc_shown, 0);
+  EXPECT_EQ(w->state().list_shown, 0);
+  EXPECT_FALSE(w->LrcShow1->TimerE());
+  settle(*w);
+  EXPECT_FALSE(lrc.isVisible());
+  EXPECT_FALSE(list.isVisible());
+  // One click on each toggle brings them back.
+  emit w->an_lyric->Click();
+  emit w->an_playlist->Click();
+  settle(*w);
+  EXPECT_TRUE(lrc.isVisible());
+  EXPECT_TRUE(list.isVisible());
+  EXPECT_DOUBLE_EQ(lrc.windowOpacity(), 1.0);
   EXPECT_DOUBLE_EQ(list.windowOpacity(), 1.0);
 }
 
@@ -262,6 +285,69 @@ TEST_F(SkinnedWindow, MinimiseToTheTrayAndRestore) {
   EXPECT_TRUE(w->isVisible());
   EXPECT_TRUE(w->playListWindow().isVisible());
   EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+}
+
+TEST_F(SkinnedWindow, TheRestoresFadeInNeverHidesTheWindow) {
+  auto w = loaded();
+  emit w->an_minimize->Click();
+  settle(*w);
+  ASSERT_FALSE(w->isVisible());
+  std::vector<bool> shownAtEachStep;
+  QObject::connect(&w->danru1, &danru::FadeStep, w.get(), [&] { shownAtEachStep.push_back(w->isVisible()); });
+  w->vond_tp_DoubleClick();
+  settle(*w);
+  EXPECT_EQ(shownAtEachStep, std::vector<bool>(9, true));
+}
+
+TEST_F(SkinnedWindow, ALinkHandedOverWhileInTheTrayBringsTheWindowBackOpaque) {
+  auto w = loaded();
+  // Handed over at once, while the window still fades out, and again once it is gone.
+  for (bool wait : {false, true}) {
+    emit w->an_minimize->Click();
+    if (wait) {
+      settle(*w);
+      ASSERT_FALSE(w->isVisible());
+    }
+    qint16 cancel = -1;
+    Form_LinkExecute(QStringLiteral("qorvex://zembrol=c4e3_cbfb_21z/a.mp3"), cancel, *w);
+    EXPECT_EQ(cancel, 0);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->tray().tip(), "Lumiqo");
+    EXPECT_EQ(w->state().list_shown, 1);
+    settle(*w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+    EXPECT_TRUE(w->playListWindow().isVisible());
+    EXPECT_DOUBLE_EQ(w->playListWindow().windowOpacity(), 1.0);
+  }
+  // A window that is there already stays as it is.
+  qint16 cancel = -1;
+  Form_LinkExecute(QStringLiteral("qorvex://zembrol=c4e3_cbfb_21z/b.mp3"), cancel, *w);
+  EXPECT_FALSE(w->danru1.running());
+  EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+}
+
+// The events a window manager that refused (or has not yet applied) the window's moves leaves
+// the face with: the pointer's screen position is true, the position within the face is
+// reckoned from where the window still stands.
+TEST_F(SkinnedWindow, DraggingTheFaceFollowsThePointerOnTheScreenFromWhereTheDragBegan) {
+  auto w = loaded();
+  const QPoint start = w->pos();
+  const QPoint pressed = w->s_main1->mapToGlobal(QPoint(300, 40));
+  const QPoint standsAt = w->s_main1->mapToGlobal(QPoint(0, 0));
+  auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton changed, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(global - standsAt), QPointF(global - standsAt), QPointF(global), changed,
+                  held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w->s_main1, &e);
+  };
+  send(QEvent::MouseButtonPress, pressed, Qt::LeftButton, Qt::LeftButton);
+  for (int i = 1; i <= 10; ++i)
+    send(QEvent::MouseMove, pressed + QPoint(-15 * i, -4 * i), Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, pressed + QPoint(-150, -40), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(w->pos(), start + QPoint(-150, -40));
+  // The glued windows went along by as much.
+  EXPECT_EQ(w->lyricsWindow().geometry().right(), w->geometry().right());
+  EXPECT_EQ(w->playListWindow().geometry().top(), w->geometry().top() + twipsToPixels(2230));
 }
 
 TEST_F(SkinnedWindow, WithoutATrayMinimiseGoesToTheTaskBarAndComesBackFromIt) {

@@ -4,8 +4,8 @@
 #include "frm_play_list_fixture.h"
 
 #include "catalogue/artist_menu_data.h"
-#include "controls/click_area.h"
 #include "catalogue/hex_codec.h"
+#include "controls/click_area.h"
 #include "controls/qmlistbox.h"
 #include "support/mouse.h"
 
@@ -221,6 +221,13 @@ TEST_F(PlayListWindow, TheCloseBoxFadesTheWindowOutAndClearsListShown) {
   click(window_->an_close_list, QPointF(6, 6));
   EXPECT_EQ(calls_, QStringList({"fadeOut", "list_shown=0"}));
   EXPECT_TRUE(window_->isVisible()); // the fade hides it, not the box
+  // The desktop's own close is the close box; only the program's end closes the window.
+  calls_.clear();
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(calls_, QStringList({"fadeOut", "list_shown=0"}));
+  EXPECT_TRUE(window_->isVisible());
+  window_->unload();
+  EXPECT_FALSE(window_->isVisible());
 }
 
 TEST_F(PlayListWindow, TheClickAreasShowTheHandPointerAtItsHotSpot) {
@@ -303,7 +310,8 @@ TEST_F(PaintedPlayListWindow, AtThePicturesSizeTheBackgroundIsThePictureAndRedIs
   EXPECT_TRUE(window_->mask().contains(QPoint(1, 0)));
   EXPECT_TRUE(window_->mask().contains(QPoint(150, 200)));
   EXPECT_EQ(window_->Image2->geometry(), QRect(0, 0, 306, 25));
-  EXPECT_EQ(window_->windowType(), Qt::Tool);
+  // An ordinary window (window managers place those where they ask to be), frameless.
+  EXPECT_EQ(window_->windowType(), Qt::Window);
   EXPECT_TRUE(window_->windowFlags() & Qt::FramelessWindowHint);
 }
 

@@ -2,12 +2,14 @@
 # The whole player on a virtual desktop, driven like a person would: the three windows at
 # their places, the tabs, a chart from the list menu, a double-click that plays a row (the
 # null sink records it when a sound server runs), minimise and restore, a drag of the docked
-# windows, and the exit.
+# windows, and the exit. Faded-out windows are hidden in either mode.
 # Usage: desktop_test.sh LUMIQO LUMIQO_SERVER MODE
-#   MODE "tray": window manager, notification area and compositing manager; minimise goes
-#   to the tray and the exit comes from the tray menu.
-#   MODE "plain": window manager only; minimise goes to the task bar, faded windows hide, and
-#   the close button ends the program.
+#   MODE "tray": window manager, notification area and compositing manager; a toggled-off
+#   window lets clicks through to what lies under it, the window manager's close on the lyrics
+#   window is its close button, minimise goes to the tray (a link handed over brings the player
+#   back from there), and the exit comes from the tray menu.
+#   MODE "plain": window manager only; minimise goes to the task bar, and the close button ends
+#   the program.
 # Screenshots go to LUMIQO_E2E_SHOTS (default: the current folder). Exit 77 (skipped) when
 # the desktop tools are missing.
 set -uo pipefail
@@ -18,6 +20,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 shots=${LUMIQO_E2E_SHOTS:-$PWD}
 # shellcheck source=../../scripts/virtual-display.sh
 . "$here/../../scripts/virtual-display.sh"
+# shellcheck source=x11_helpers.sh
+. "$here/x11_helpers.sh"
 
 for tool in ffmpeg python3; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
@@ -31,23 +35,13 @@ fi
 work=$(mktemp -d /tmp/lumiqo-desktop.XXXXXX)
 mkdir -p "$work/run" "$work/home" "$work/data" "$work/config" "$work/music"
 chmod 700 "$work/run"
-server_pid= player_pid= record_pid=
+server_pid= player_pid= record_pid= below_pid=
 cleanup() {
-  for pid in $record_pid $player_pid $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  for pid in $below_pid $record_pid $player_pid $server_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
   stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local seconds=$1; shift
-  for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 # --- a small catalogue: three songs with lyrics, and a chart ------------------------------
 song() { # file title artist frequency
@@ -74,14 +68,14 @@ fi
 
 # --- the player --------------------------------------------------------------------------
 started=$(date +%s%N)
-env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
-  LUMIQO_SERVER="127.0.0.1:$port" LUMIQO_AUDIO_DEVICE="$device" QT_QPA_PLATFORM=xcb \
-  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 \
-  "$player" >"$work/player.log" 2>&1 &
+lumiqo() { # the player's own environment; "&" is the caller's
+  env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_DATA_HOME="$work/data" \
+    XDG_CONFIG_HOME="$work/config" LUMIQO_SERVER="127.0.0.1:$port" LUMIQO_AUDIO_DEVICE="$device" QT_QPA_PLATFORM=xcb \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 "$player" "$@"
+}
+lumiqo >"$work/player.log" 2>&1 &
 player_pid=$!
 
-window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-has_window() { [ -n "$(window "$1")" ]; }
 declare -A id
 for name in "Lumiqo" "Lumiqo 歌词" "Lumiqo 播放列表"; do
   wait_for 20 has_window "$name" || { echo "FAIL: window '$name' never appeared"; cat "$work/player.log"; exit 1; }
@@ -90,15 +84,6 @@ done
 echo "figure: launch to three windows mapped: $((($(date +%s%N) - started) / 1000000)) ms (polled)"
 main=${id[Lumiqo]} lrc=${id[Lumiqo 歌词]} list=${id[Lumiqo 播放列表]}
 
-geometry() { # "x y w h" of a window, from the X server
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
-}
-mapped() { xwininfo -id "$1" | grep -q 'IsViewable'; }
-click_at() { # window x y [button [repeat]]
-  read -r wx wy _ <<<"$(geometry "$1")"
-  xdotool mousemove $((wx + $2)) $((wy + $3)) sleep 0.15 click --repeat "${5:-1}" --delay 120 "${4:-1}"
-}
 shot() { ffmpeg -loglevel error -y -f x11grab -video_size 1280x800 -i "$DISPLAY" -frames:v 1 "$shots/$1" && ok "screenshot $shots/$1"; }
 
 # --- the three windows at their places ------------------------------------------------------
@@ -111,8 +96,47 @@ read -r px py pw ph <<<"$(geometry "$list")"
   fail "not right-aligned: main $mx+$mw, lyrics $lx+$lw, playlist $px+$pw"
 [ $((my - ly)) = 57 ] && [ $((py - my)) = 149 ] && ok "stacked 850 twips above and 2230 below the main top" ||
   fail "stacking: lyrics $((my - ly)) above, playlist $((py - my)) below"
+off_task_bar() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
+off_task_bar "$lrc" && off_task_bar "$list" && ! off_task_bar "$main" &&
+  ok "only the main window is on the task bar" || fail "task bar: $(xprop -id "$lrc" _NET_WM_STATE), $(xprop -id "$list" _NET_WM_STATE)"
 wait_for 10 served "GET /soft/mlist0.asp" && ok "start list requested" || fail "no start list request"
 shot "desktop-$mode-start.png"
+
+if [ "$mode" = tray ]; then
+  # --- with a compositor, a toggled-off window is gone: a click at its place reaches what lies
+  # under it (a message box here, whose button ends it with status 7)
+  read -r px py _ <<<"$(geometry "$list")"
+  xmessage -geometry 240x240+$((px + 30))+$((py + 60)) -buttons "under:7" "under the playlist" >/dev/null 2>&1 &
+  below_pid=$!
+  wait_for 10 has_window xmessage || fail "no message box to lie under the playlist"
+  below=$(window xmessage)
+  # Its button: the lowest of its inner windows.
+  read -r bx by <<<"$(xwininfo -tree -id "$below" | awk '$1 ~ /^0x/ && $NF ~ /^\+/ {
+    split($NF, a, "+"); split($(NF - 1), g, "[x+]")
+    if (a[3] + 0 >= y) { y = a[3] + 0; x = a[2] + 0; w = g[1]; h = g[2] } } END { print x + int(w / 2), y + int(h / 2) }')"
+  xdotool windowactivate --sync "$list" mousemove "$bx" "$by" sleep 0.3
+  [ "$(window_under_pointer)" = "$(frame_of "$list")" ] && ok "the playlist lies over the message box" ||
+    fail "the playlist is not over the message box's button at $bx,$by"
+  click_at "$main" 87 153 # an_playlist
+  wait_for 5 unmapped "$list" && ok "the toggled-off playlist is unmapped, compositor or not" ||
+    fail "the toggled-off playlist is still mapped"
+  xdotool mousemove "$bx" "$by" sleep 0.3 click 1
+  wait_for 5 bash -c "! kill -0 $below_pid 2>/dev/null"
+  wait "$below_pid" 2>/dev/null
+  [ $? = 7 ] && ok "a click at its place reaches the window under it" || fail "the click did not reach the message box"
+  below_pid=
+  click_at "$main" 87 153
+  wait_for 5 shown "$list" && ok "the playlist toggle shows it again, opaque" || fail "the playlist did not come back"
+  off_task_bar "$list" || fail "the playlist shown again is on the task bar"
+
+  # --- the window manager's close (Alt+F4) on the lyrics window is its close button: one click
+  # on the lyrics toggle brings it back
+  xdotool windowactivate --sync "$lrc" key alt+F4
+  wait_for 5 unmapped "$lrc" && ok "Alt+F4 hides the lyrics window" || fail "Alt+F4 left the lyrics window"
+  kill -0 "$player_pid" 2>/dev/null || fail "Alt+F4 on the lyrics window ended the player"
+  click_at "$main" 87 22 # an_lyric
+  wait_for 5 shown "$lrc" && ok "one click on the lyrics toggle brings it back" || fail "the lyrics toggle did not bring it back"
+fi
 
 # --- tabs and the list menu --------------------------------------------------------------
 lines_before=$(wc -l <"$work/server.log")
@@ -167,15 +191,33 @@ shot "desktop-$mode-playing.png"
 # --- minimise and restore ----------------------------------------------------------------
 click_at "$main" 147 113 # an_minimize
 if [ "$mode" = tray ]; then
-  wait_for 5 bash -c "! xwininfo -id $main | grep -q IsViewable" && ok "minimised: the main window is gone" ||
+  wait_for 5 unmapped "$main" && ok "minimised: the main window is gone" ||
     fail "the main window stayed after minimise"
   mapped "$lrc" && ok "the lyrics window stays" || fail "the lyrics window went away"
   icon=$(xdotool search --class lumiqo 2>/dev/null | while read -r w; do
     xwininfo -id "$w" | grep -q 'Width: 22' && echo "$w"; done | head -n 1)
   [ -n "$icon" ] || { fail "no tray icon"; }
   if [ -n "$icon" ]; then
+    click_at "$icon" 11 11
+    sleep 1.5
+    unmapped "$main" && ok "a single click on the XEmbed tray icon leaves the player in the tray" ||
+      fail "a single click on the XEmbed tray icon restored the player"
+    # A link handed over brings the player back from the tray as the icon does: opaque.
+    link=$(python3 - "$port" <<'PY'
+import sys, urllib.request
+rows = urllib.request.urlopen(f"http://127.0.0.1:{sys.argv[1]}/soft/mlist0.asp").read().decode("gbk").split("\r\n")
+title, artist, link = rows[0].split(",")[:3]
+print("qorvex://zembrol=" + title.encode("gbk").hex() + "_" + artist.encode("gbk").hex() + "_" + link)
+PY
+)
+    lumiqo "$link" >/dev/null 2>&1
+    wait_for 10 shown "$main" && ok "a link handed over while in the tray shows the main window opaque" ||
+      fail "a link handed over while in the tray: main window mapped: $(mapped "$main" && echo yes), $(xprop -id "$main" _NET_WM_WINDOW_OPACITY)"
+    wait_for 5 shown "$list" && ok "and the playlist with it" || fail "the playlist did not come back with the link"
+    click_at "$main" 147 113 # an_minimize
+    wait_for 5 unmapped "$main" || fail "the main window stayed after the second minimise"
     click_at "$icon" 11 11 1 2
-    wait_for 5 mapped "$main" && ok "a double-click on the tray icon restores it" || fail "no restore from the tray"
+    wait_for 5 shown "$main" && ok "a double-click on the tray icon restores it" || fail "no restore from the tray"
   fi
 else
   wait_for 5 bash -c "xprop -id $main WM_STATE | grep -q Iconic" && ok "minimised to the task bar (iconic)" ||
@@ -183,9 +225,9 @@ else
   xdotool windowactivate "$main" 2>/dev/null
   wait_for 5 bash -c "xprop -id $main WM_STATE | grep -q Normal" && ok "restored from the task bar" ||
     fail "no restore from the task bar"
-  # Faded-out windows are hidden where opacity shows nothing.
+  # A toggled-off window is hidden.
   click_at "$main" 87 153 # an_playlist
-  wait_for 5 bash -c "! xwininfo -id $list | grep -q IsViewable" && ok "the playlist toggle hides it" ||
+  wait_for 5 unmapped "$list" && ok "the playlist toggle hides it" ||
     fail "the playlist stayed"
   click_at "$main" 87 153
   wait_for 5 mapped "$list" && ok "and shows it again" || fail "the playlist did not come back"
@@ -193,15 +235,6 @@ fi
 sleep 0.5
 
 # --- docking: the playlist dragged flush under the main window glues to it ---------------
-drag() { # window x y dx dy
-  read -r wx wy _ <<<"$(geometry "$1")"
-  local sx=$((wx + $2)) sy=$((wy + $3))
-  xdotool mousemove "$sx" "$sy" sleep 0.1 mousedown 1
-  for i in $(seq 10); do xdotool mousemove $((sx + $4 * i / 10)) $((sy + $5 * i / 10)); sleep 0.03; done
-  sleep 0.1
-  xdotool mouseup 1
-  sleep 0.5
-}
 read -r mx my _ mh <<<"$(geometry "$main")"
 read -r px py _ <<<"$(geometry "$list")"
 drag "$list" 150 10 0 $((my + mh + 6 - py)) # the title bar, to 6 px under the main window

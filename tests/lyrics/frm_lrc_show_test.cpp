@@ -227,6 +227,13 @@ TEST_F(FrmLrcShowTest, TheCloseButtonAsksTheOwnerToCloseTheWindow) {
   EXPECT_EQ(close.count(), 1);
   EXPECT_TRUE(window.isVisible());                       // closing is the owner's fade
   EXPECT_EQ(window.an_close_lrc->size(), QSize(13, 13)); // one frame of the strip from now on
+  // The desktop's own close is the close button; only the program's end closes the window.
+  EXPECT_FALSE(window.close());
+  EXPECT_EQ(close.count(), 2);
+  EXPECT_TRUE(window.isVisible());
+  window.unload();
+  EXPECT_EQ(close.count(), 2);
+  EXPECT_FALSE(window.isVisible());
 }
 
 TEST(FrmLrcShowSkin, WithoutAnyBitmapTheWindowStillHasItsSizeAndLayout) {

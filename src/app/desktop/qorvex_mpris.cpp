@@ -25,6 +25,7 @@ QorvexMpris *QorvexMpris::attach(qorvex &window, const QDBusConnection &bus) {
   const auto volumeMoved = [mpris] { mpris->service_->refresh(); };
   connect(window.an_Volume, &SkinImage::MouseMove, mpris, volumeMoved, Qt::QueuedConnection);
   connect(window.an_volume_fill, &SkinImage::MouseDown, mpris, volumeMoved, Qt::QueuedConnection);
+  connect(&window, &qorvex::volumeChanged, mpris, volumeMoved, Qt::QueuedConnection);
   return mpris;
 }
 
