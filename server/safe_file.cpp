@@ -5,22 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 namespace lumiqo::server {
-
-FileHandle::~FileHandle() {
-  if (fd_ >= 0)
-    ::close(fd_);
-}
-
-FileHandle &FileHandle::operator=(FileHandle &&other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
 
 OpenedFile openRegularFile(const std::string &path) {
   OpenedFile out;

@@ -5,33 +5,18 @@
 // look and the open is caught). Reads are bounded, and a descriptor's own path can be checked
 // against the imported folder.
 
+#include "base/file_handle.h"
+
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace lumiqo::server {
 
-// An open file, closed unless handed on.
-class FileHandle {
-public:
-  FileHandle() = default;
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle();
-  FileHandle(FileHandle &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileHandle &operator=(FileHandle &&other) noexcept;
-  FileHandle(const FileHandle &) = delete;
-  FileHandle &operator=(const FileHandle &) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-  explicit operator bool() const { return fd_ >= 0; }
-
-private:
-  int fd_ = -1;
-};
+using lumiqo::FileHandle;
 
 struct OpenedFile {
   enum class Problem { None, Missing, NotRegular, Unreadable };

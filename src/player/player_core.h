@@ -71,11 +71,18 @@ signals:
 
 private:
   void openStream(const QString &address, StreamKind kind);
+  // Writes the open stream's length, once known, into the time column of the row it plays.
+  void showLengthInRow();
+  const cbass_time &timeFormat() const;
   void onStreamEnd(DWORD channel);
   void switchOnAdvance();
 
   PlayerFace &face_;
   PlayerState state_;
+  // The row the open stream plays and that row's link, taken when it opened: a list loaded
+  // or changed since leaves the new rows' times alone.
+  int streamRow_ = -1;
+  QString streamLink_;
 };
 
 } // namespace lumiqo
