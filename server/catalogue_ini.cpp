@@ -1,5 +1,9 @@
 #include "catalogue_ini.h"
 
+#include "safe_file.h"
+
+#include <filesystem>
+
 namespace lumiqo::server {
 namespace {
 
@@ -14,6 +18,11 @@ int sectionList(const QString &name) {
       return n;
   }
   return -1;
+}
+
+// A text of the file fit for a warning line.
+QString shown(const QString &text) {
+  return QString::fromStdString(printableName(text.toStdString()));
 }
 
 // True when a path names a file below the imported folder: relative, and never climbing
@@ -35,6 +44,10 @@ bool staysInside(const QString &path) {
 
 } // namespace
 
+std::string ManifestEntry::relPath() const {
+  return std::filesystem::path(path.toStdString()).lexically_normal().generic_string();
+}
+
 const QStringList &chartNames() {
   static const QStringList names = {QStringLiteral("歌曲排行"),       QStringLiteral("新歌推荐"),
                                     QStringLiteral("经典老歌"),       QStringLiteral("疯狂DJ"),
@@ -55,7 +68,8 @@ CatalogueManifest parseCatalogueIni(const QString &text) {
     if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
       const int list = sectionList(line.mid(1, line.size() - 2));
       if (list < 0) {
-        manifest.warnings << QStringLiteral("catalogue.ini:%1: unknown section %2").arg(lineNumber).arg(line);
+        manifest.warnings
+            << QStringLiteral("catalogue.ini:%1: unknown section %2").arg(lineNumber).arg(shown(line));
         current = nullptr;
         continue;
       }
@@ -85,7 +99,7 @@ CatalogueManifest parseCatalogueIni(const QString &text) {
       manifest.warnings << QStringLiteral(
                                "catalogue.ini:%1: %2 is not a file below the imported folder; refused")
                                .arg(lineNumber)
-                               .arg(entry.path);
+                               .arg(shown(entry.path));
       continue;
     }
     current->push_back(entry);

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace lumiqo::server {
@@ -26,6 +27,8 @@ struct ManifestEntry {
   QString title; // set for a song described by hand
   QString artist;
   bool byHand() const { return !title.isEmpty(); }
+  // The path as the import's walk names files: '/'-separated, without "." or "..".
+  std::string relPath() const;
 };
 
 struct CatalogueManifest {

@@ -20,6 +20,7 @@ enum Query {
   kStreamFile,
   kFindLyrics,
   kLyricsFile,
+  kFolder,
   kQueryCount
 };
 
@@ -43,6 +44,7 @@ constexpr std::array<const char *, kQueryCount> kSql = {
     "SELECT id FROM lyric_files WHERE title = ?1 COLLATE NOCASE "
     "AND (?2 = '' OR artist = ?2 COLLATE NOCASE) ORDER BY id LIMIT 20",
     "SELECT title, artist, album, lrc FROM lyric_files WHERE id = ?1",
+    "SELECT value FROM catalogue_meta WHERE key = 'folder'",
 };
 
 #undef ROWS
@@ -182,12 +184,21 @@ std::optional<Translation> CatalogueStore::translate(const std::string &link) co
   return Translation{st.text(0), st.optionalText(1)};
 }
 
-std::optional<std::string> CatalogueStore::streamFile(const std::string &streamPath) const {
+std::optional<StreamFile> CatalogueStore::streamFile(const std::string &streamPath) const {
   Lease lease = borrow();
   Statement &st = lease[kStreamFile].bind(1, streamPath);
   if (!st.step())
     return std::nullopt;
-  return st.text(0);
+  StreamFile out{st.text(0), {}};
+  st.reset();
+  try {
+    Statement &folder = lease[kFolder];
+    if (folder.step())
+      out.folder = folder.text(0);
+  } catch (const SqliteError &) {
+    // A catalogue of an earlier version, which did not keep its folder.
+  }
+  return out;
 }
 
 std::vector<std::int64_t> CatalogueStore::findLyrics(const std::string &title,

@@ -27,6 +27,11 @@ struct Translation {
   std::optional<std::string> lyrics;
 };
 
+struct StreamFile {
+  std::string file;   // where the song's file is, resolved at import
+  std::string folder; // the imported folder, resolved; "" for a catalogue imported before it was kept
+};
+
 struct LyricsFile {
   std::string title;
   std::string artist;
@@ -54,7 +59,7 @@ public:
   std::vector<ListRow> search(const std::string &term, SearchField field) const;
   std::optional<Translation> translate(const std::string &link) const;
   // The audio file behind a stream path.
-  std::optional<std::string> streamFile(const std::string &streamPath) const;
+  std::optional<StreamFile> streamFile(const std::string &streamPath) const;
   // Lyrics files whose title (and artist, unless empty) match, case-insensitively.
   std::vector<std::int64_t> findLyrics(const std::string &title, const std::string &artist) const;
   std::optional<LyricsFile> lyricsFile(std::int64_t id) const;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <strings.h>
 #include <thread>
 #include <unordered_map>
 
@@ -35,15 +36,31 @@ HttpReply plain(int status, const char *text) {
   return HttpReply::text(status, text, "text/plain; charset=utf-8");
 }
 
-struct HeaderSize {
+// What the header block holds, as far as the framing rules care.
+struct HeaderFacts {
   std::size_t lines = 0;
   std::size_t bytes = 0;
+  int hosts = 0;
+  int lengths = 0;
+  std::string firstLength;
+  bool lengthsDiffer = false;
+  bool badName = false; // white space in a field name, as before its colon
 };
 
-MHD_Result countHeader(void *cls, MHD_ValueKind, const char *key, const char *value) {
-  auto *size = static_cast<HeaderSize *>(cls);
-  ++size->lines;
-  size->bytes += std::strlen(key) + 4 + (value ? std::strlen(value) : 0); // "key: value\r\n"
+MHD_Result noteHeader(void *cls, MHD_ValueKind, const char *key, const char *value) {
+  auto &facts = *static_cast<HeaderFacts *>(cls);
+  ++facts.lines;
+  facts.bytes += std::strlen(key) + 4 + (value ? std::strlen(value) : 0); // "key: value\r\n"
+  facts.badName |= std::strpbrk(key, " \t") != nullptr;
+  if (strcasecmp(key, MHD_HTTP_HEADER_HOST) == 0)
+    ++facts.hosts;
+  if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+    const std::string length = value ? value : "";
+    if (facts.lengths++ == 0)
+      facts.firstLength = length;
+    else
+      facts.lengthsDiffer |= length != facts.firstLength;
+  }
   return MHD_YES;
 }
 
@@ -341,9 +358,10 @@ bool HttpServer::start() {
       MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO, 0, nullptr, nullptr, &Callbacks::access, this,
       MHD_OPTION_LISTEN_SOCKET, listenFd_, MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(threads_),
       MHD_OPTION_CONNECTION_LIMIT, connections, MHD_OPTION_CONNECTION_TIMEOUT, limits_.stallSeconds,
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory, MHD_OPTION_URI_LOG_CALLBACK,
-      &Callbacks::arrived, this, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed, this,
-      MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::connection, this, MHD_OPTION_END);
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory, MHD_OPTION_STRICT_FOR_CLIENT, 1,
+      MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::arrived, this, MHD_OPTION_NOTIFY_COMPLETED,
+      &Callbacks::completed, this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::connection, this,
+      MHD_OPTION_END);
   if (!daemon_) {
     watcher_.reset();
     return false;
@@ -364,10 +382,19 @@ std::optional<HttpReply> HttpServer::refusal(MHD_Connection *connection, const E
                                              std::string_view method, std::string_view version) const {
   if (method.size() + exchange.targetBytes + version.size() + 2 > limits_.requestLineBytes)
     return plain(MHD_HTTP_URI_TOO_LONG, "request line too long\n");
-  HeaderSize headers;
-  MHD_get_connection_values(connection, MHD_HEADER_KIND, &countHeader, &headers);
+  HeaderFacts headers;
+  MHD_get_connection_values(connection, MHD_HEADER_KIND, &noteHeader, &headers);
   if (headers.lines > limits_.headerLines || headers.bytes > limits_.headerBytes)
     return plain(MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE, "request header too large\n");
+  // The framing rules: a request that two parties could read differently is refused, so that
+  // nothing can be smuggled past a proxy in front (the library itself refuses an HTTP/1.1
+  // request without Host).
+  if (headers.badName)
+    return plain(MHD_HTTP_BAD_REQUEST, "white space in a header name\n");
+  if (headers.hosts > 1)
+    return plain(MHD_HTTP_BAD_REQUEST, "more than one Host\n");
+  if (headers.lengthsDiffer)
+    return plain(MHD_HTTP_BAD_REQUEST, "conflicting Content-Length\n");
   const HttpRequest request(connection, method, {});
   const std::string length = request.header(MHD_HTTP_HEADER_CONTENT_LENGTH);
   std::uint64_t declared = 0;

@@ -30,7 +30,7 @@ QString decodeLrc(QByteArrayView bytes) {
     QStringDecoder utf16(QStringDecoder::Utf16);
     text = utf16(bytes);
   } else {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     text = utf8(bytes);
     if (utf8.hasError())
       text = fromGbk(bytes);
@@ -38,6 +38,11 @@ QString decodeLrc(QByteArrayView bytes) {
   if (text.startsWith(QChar(0xFEFF)))
     text.remove(0, 1);
   return normaliseLineEnds(text);
+}
+
+bool lrcIsTimed(const QString &lrc) {
+  static const QRegularExpression timeTag(QStringLiteral("\\[\\d+[:：]\\d"));
+  return timeTag.match(lrc).hasMatch();
 }
 
 QString lrcHeader(const QString &lrc, QLatin1StringView name) {

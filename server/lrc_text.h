@@ -10,6 +10,10 @@ namespace lumiqo::server {
 // a byte-order mark, GBK otherwise. Line ends become CR LF.
 QString decodeLrc(QByteArrayView bytes);
 
+// True when some line carries a time tag ("[01:23.45]"): lyrics to follow the song, not just
+// its words.
+bool lrcIsTimed(const QString &lrc);
+
 // The value of a header tag such as "ti" ("[ti:Title]"), trimmed; empty when absent.
 QString lrcHeader(const QString &lrc, QLatin1StringView name);
 

@@ -1,7 +1,9 @@
 // lumiqo-server: the player's remote services on one local address.
 
 #include "catalogue_store.h"
+#include "import_progress.h"
 #include "importer.h"
+#include "safe_file.h"
 #include "service.h"
 
 #include <QCoreApplication>
@@ -14,27 +16,36 @@
 #include <pthread.h>
 #include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace lumiqo::server;
 
 namespace {
 
 constexpr const char *kHelp = R"(Usage:
-  lumiqo-server import DIR --db FILE
+  lumiqo-server import DIR --db FILE [--jobs N]
   lumiqo-server serve --db FILE [options]
   lumiqo-server --help | --version
 
 import   Builds or updates the catalogue FILE (SQLite) from the music folder DIR:
-         every MP3 and WMA below it (title, artist and album from the tags, the file
-         name where they are missing: "Artist - Title.mp3" or "Title.mp3"), each
-         song's sidecar lyrics (same name, .lrc, UTF-8 or GBK), .lrc files without a
-         song (offered by the lyrics search only), and DIR/catalogue.ini:
+         every song below it (MP3, WMA, FLAC, M4A/AAC, Ogg Vorbis, Opus; title,
+         artist and album from the tags, the file name where they are missing:
+         "Artist - Title.flac" or "Title.flac"), each song's lyrics (its sidecar
+         .lrc of the same name, UTF-8, UTF-16 or GBK, else the lyrics in its tags),
+         .lrc files without a song (offered by the lyrics search only), and
+         DIR/catalogue.ini:
              [start]                 the start list (default: every song)
              folder/song.mp3
              [chart1] ... [chart8]   the charts, in menu order (or [歌曲排行] ...)
              Title,Artist,file.mp3   a song described by hand (listed even when
                                      its file is missing)
-         Importing again updates the catalogue to the folder; links stay the same.
+         DIR is a boundary: links are followed only to places inside it, and only
+         regular files are read; what is left out is named in a warning. Lyrics
+         over 1 MiB and a catalogue.ini over 4 MiB are not used.
+         Importing again reads only what changed and keeps every song's link; a
+         running server serves the new catalogue at once. Progress goes to
+         standard error, the summary to standard output.
+  --jobs N                  threads reading tags (default: one per core)
 
 serve    Answers the player: catalogue lists and link translations (/soft/...),
          stream authorisation (/getuuauthcode/), the stream hosts, the lyrics search
@@ -84,13 +95,15 @@ std::string authority(const std::string &host, int port) {
   return port == 80 ? host : host + ":" + std::to_string(port);
 }
 
-int runImport(const std::string &folder, const std::string &db) {
-  const ImportReport report = importFolder(folder, db);
-  for (const QString &w : report.warnings)
-    std::cerr << "warning: " << w.toStdString() << "\n";
-  std::cout << "imported " << folder << " into " << db << ": " << report.added << " added, " << report.updated
-            << " updated, " << report.unchanged << " unchanged, " << report.removed << " removed, "
-            << report.searchOnlyLyrics << " lyrics for the lyrics search only\n";
+int runImport(const std::string &folder, const std::string &db, int jobs) {
+  ProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) == 1);
+  ImportOptions options;
+  options.threads = jobs;
+  options.progress = [&](const ImportProgress &progress) { printer.update(progress); };
+  options.warning = [&](const QString &text) { printer.warning(text); };
+  const ImportReport report = importFolder(folder, db, options);
+  printer.finish();
+  std::cout << importSummary(report, printableName(folder), printableName(db));
   return 0;
 }
 
@@ -158,6 +171,7 @@ int main(int argc, char **argv) {
   const std::string command = args[0];
   std::string db, folder, host = "127.0.0.1", siteAddress, cookieDomain;
   int port = 8764;
+  int jobs = 0;
   ServiceOptions options;
   options.accessLog = writeLog;
   options.errorLog = writeLog;
@@ -193,7 +207,8 @@ int main(int argc, char **argv) {
     } else if (command == "serve" && a == "--secret") {
       if (!value(options.secret) || options.secret.empty())
         return usage("--secret needs a text");
-    } else if (command == "serve" && (a == "--token-lifetime" || a == "--threads")) {
+    } else if ((command == "serve" && (a == "--token-lifetime" || a == "--threads")) ||
+               (command == "import" && a == "--jobs")) {
       int n = 0;
       try {
         n = value(v) ? std::stoi(v) : 0;
@@ -203,6 +218,8 @@ int main(int argc, char **argv) {
         return usage(a + " needs a positive number");
       if (a == "--threads")
         options.threads = n;
+      else if (a == "--jobs")
+        jobs = n;
       else
         options.tokenLifetimeSeconds = n;
     } else if (command == "serve" && a == "--quiet") {
@@ -219,7 +236,7 @@ int main(int argc, char **argv) {
     if (command == "import") {
       if (folder.empty())
         return usage("import needs a folder");
-      return runImport(folder, db);
+      return runImport(folder, db, jobs);
     }
     if (command == "serve") {
       options.siteAddress = siteAddress.empty() ? authority(host, port) : siteAddress;

@@ -8,7 +8,6 @@ constexpr int kIndexVersion = 2;
 } // namespace
 
 bool ensureSchema(Database &db) {
-  db.exec("PRAGMA journal_mode=WAL");
   db.exec(R"sql(
 CREATE TABLE IF NOT EXISTS songs(
   id INTEGER PRIMARY KEY,
@@ -20,7 +19,8 @@ CREATE TABLE IF NOT EXISTS songs(
   artist TEXT NOT NULL,
   album TEXT NOT NULL DEFAULT '',
   lyrics TEXT,                       -- LRC text with CR LF line ends; NULL when none
-  lyrics_plain TEXT NOT NULL DEFAULT '' -- the lyrics without time tags, for searching
+  lyrics_plain TEXT NOT NULL DEFAULT '', -- the lyrics without time tags, for searching
+  fingerprint TEXT NOT NULL DEFAULT ''   -- what it was read from; an import reads it again when it changes
 );
 CREATE INDEX IF NOT EXISTS songs_artist ON songs(artist COLLATE NOCASE);
 CREATE TABLE IF NOT EXISTS list_entries(
@@ -35,7 +35,8 @@ CREATE TABLE IF NOT EXISTS lyric_files(
   title TEXT NOT NULL,
   artist TEXT NOT NULL,
   album TEXT NOT NULL DEFAULT '',
-  lrc TEXT NOT NULL
+  lrc TEXT NOT NULL,
+  fingerprint TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX IF NOT EXISTS lyric_files_title ON lyric_files(title COLLATE NOCASE);
 CREATE TABLE IF NOT EXISTS short_grams(
@@ -45,8 +46,23 @@ CREATE TABLE IF NOT EXISTS short_grams(
 );
 CREATE INDEX IF NOT EXISTS short_grams_gram ON short_grams(gram, song_id, field);
 CREATE INDEX IF NOT EXISTS short_grams_song ON short_grams(song_id);
+CREATE TABLE IF NOT EXISTS catalogue_meta(
+  key TEXT PRIMARY KEY,              -- 'folder': the imported folder, resolved
+  value TEXT NOT NULL
+);
 CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(title, artist, album, lyrics, tokenize='trigram');
 )sql");
+  // Catalogues of earlier versions lack the columns added since.
+  for (const char *table : {"songs", "lyric_files"}) {
+    Statement columns = db.prepare(std::string("PRAGMA table_info(") + table + ")");
+    bool found = false;
+    while (columns.step())
+      found |= columns.text(1) == "fingerprint";
+    if (!found)
+      db.exec(std::string("ALTER TABLE ") + table + " ADD COLUMN fingerprint TEXT NOT NULL DEFAULT ''");
+  }
+  // Last: a bulk load that runs without a journal builds its indexes here without one too.
+  db.exec("PRAGMA journal_mode=WAL");
   Statement version = db.prepare("PRAGMA user_version");
   return version.step() && version.integer(0) < kIndexVersion;
 }

@@ -2,17 +2,16 @@
 
 #include "base/endpoints.h"
 #include "base/gbk.h"
+#include "base/song_formats.h"
 #include "byte_range.h"
 #include "catalogue/hex_codec.h"
 #include "lrc_text.h"
+#include "safe_file.h"
 #include "site_pages.h"
+#include "stream_validators.h"
 
 #include <QStringDecoder>
 #include <QStringList>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <ctime>
 #include <optional>
@@ -50,23 +49,6 @@ std::int64_t unixNow() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-// An open file, closed unless handed on.
-class FileHandle {
-public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  FileHandle(const FileHandle &) = delete;
-  FileHandle &operator=(const FileHandle &) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
-private:
-  int fd_;
-};
-
 // 0 to 8 for the start list and the charts' paths, else -1.
 int listNumber(std::string_view path) {
   if (path == "/soft/mlist0.asp")
@@ -95,7 +77,7 @@ QString decodeQueryText(const std::string &bytes) {
   const QString text = fromGbk(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!text.contains(QChar(0xFFFD)))
     return text;
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString alt = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   return utf8.hasError() ? text : alt;
 }
@@ -201,7 +183,7 @@ HttpReply Service::answer(const HttpRequest &request) {
     return lyricsSearch(request);
   if (path == "/downlrc.jsp")
     return lyricsDownload(request);
-  if (path.size() > 5 && (path.ends_with(".mp3") || path.ends_with(".wma")))
+  if (path.size() > 5 && songFormatOf(path))
     return stream(request, path.substr(1));
   const bool forumHost = !options_.forumAddress.empty() && request.header("Host") == options_.forumAddress;
   if (auto page = siteReply(request, store_, cache_, forumHost))
@@ -247,32 +229,42 @@ HttpReply Service::authorise(const HttpRequest &request) const {
       .header("Set-Cookie", "tflag=" + tflag + tail);
 }
 
-// The stream hosts: the song's file from its descriptor, one byte range at most.
+// The stream hosts: the song's file from its descriptor, one byte range at most. Only a
+// regular file inside the imported folder is opened, and the open never waits.
 HttpReply Service::stream(const HttpRequest &request, std::string_view streamPath) const {
   if (!token_.valid(request.query("tflag"), request.query("pin"), unixNow()))
     return fail(403, "missing, forged or expired tflag/pin");
-  const auto file = store_.streamFile(std::string(streamPath));
-  if (!file)
+  const auto song = store_.streamFile(std::string(streamPath));
+  if (!song)
     return fail(404, "no such stream");
-  FileHandle fd(::open(file->c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+  OpenedFile file = openRegularFile(song->file);
+  if (file.problem != OpenedFile::Problem::None ||
+      (!song->folder.empty() && !isInside(descriptorPath(file.fd.get()), song->folder)))
     return fail(404, "the stream's file is missing");
+  const struct stat &info = file.info;
   const auto size = static_cast<std::uint64_t>(info.st_size);
-  const char *type = streamPath.ends_with(".mp3") ? "audio/mpeg" : "audio/x-ms-wma";
-  const ByteRange range = parseByteRange(request.header("Range"), size);
+  const char *type = songFormatOf(streamPath)->contentType;
+  const std::string etag = entityTag(info);
+  const std::string modified = httpDate(info.st_mtim.tv_sec);
+  // A range of a file that has changed since the client's copy would splice two files.
+  ByteRange range = parseByteRange(request.header("Range"), size);
+  if (!ifRangeHolds(request.header("If-Range"), info, unixNow()))
+    range = ByteRange{};
+  const auto validated = [&](HttpReply reply) {
+    return std::move(
+        reply.header("Accept-Ranges", "bytes").header("ETag", etag).header("Last-Modified", modified));
+  };
   switch (range.kind) {
   case ByteRange::Kind::Unsatisfiable:
     return fail(416, "range not satisfiable").header("Content-Range", "bytes */" + std::to_string(size));
   case ByteRange::Kind::Part:
-    return HttpReply::file(206, fd.release(), range.first, range.length, type)
-        .header("Accept-Ranges", "bytes")
-        .header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
-                                     std::to_string(range.first + range.length - 1) + "/" +
-                                     std::to_string(size));
+    return validated(HttpReply::file(206, file.fd.release(), range.first, range.length, type)
+                         .header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
+                                                      std::to_string(range.first + range.length - 1) + "/" +
+                                                      std::to_string(size)));
   case ByteRange::Kind::Whole: break;
   }
-  return HttpReply::file(200, fd.release(), 0, size, type).header("Accept-Ranges", "bytes");
+  return validated(HttpReply::file(200, file.fd.release(), 0, size, type));
 }
 
 HttpReply Service::lyricsSearch(const HttpRequest &request) const {

@@ -331,6 +331,15 @@ QString qorvex::URL(int row) const {
   return m_list->URL(row);
 }
 
+QString qorvex::StrTime(int row) const {
+  return m_list->StrTime(row);
+}
+
+void qorvex::setStrTime(int row, const QString &text) {
+  m_list->setStrTime(row, text);
+  m_list->Refresh(); // the store alone would show the text only at the next redraw
+}
+
 void qorvex::AddItem(const QString &title, const QString &author, const QString &url, const QString &time) {
   m_list->AddItem(title, author, url, time);
 }

@@ -185,6 +185,8 @@ public:
   QString Title(int row) const override;
   QString Author(int row) const override;
   QString URL(int row) const override;
+  QString StrTime(int row) const override;
+  void setStrTime(int row, const QString &text) override;
   void savelrc(QString &text) override;
   void startLinkResolution() override;
 

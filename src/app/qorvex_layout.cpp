@@ -2,6 +2,7 @@
 // of the face see-through, `loadanniu` and the re-skinning `wear`.
 #include "app/qorvex.h"
 
+#include "app/tray_icon.h"
 #include "base/app_folder.h"
 #include "base/colour.h"
 #include "base/message_box.h"
@@ -12,6 +13,7 @@
 #include "controls/hidpi.h"
 #include "controls/mod_skin.h"
 #include "controls/vondan.h"
+#include "lyrics/frm_lrc_show.h"
 #include "net/winsocks.h"
 #include "player/knobs.h"
 
@@ -146,20 +148,24 @@ void qorvex::applyColourKey() {
 
 void qorvex::loadanniu() {
   const QString skin = AppFolder() + QStringLiteral("skin/");
+  // Every skin file that is missing or cannot be read whole, each named once.
   QStringList unreadable;
-  auto note = [&](bool read, const char *file) {
-    if (!read)
-      unreadable << QDir::toNativeSeparators(skin + QString::fromLatin1(file));
+  auto note = [&](const QStringList &files) {
+    for (const QString &file : files)
+      if (!unreadable.contains(file))
+        unreadable << file;
   };
   auto strip = [&](vondan *b, const char *file) {
-    note(b->setUPicPath(skin + QString::fromLatin1(file)), file);
+    b->setUPicPath(skin + QString::fromLatin1(file));
+    note(b->unreadableFiles());
   };
   // The volume and seek bars share their two pictures: each is read once.
   const qreal ratio = devicePixelRatioF();
-  const QImage track = loadSkinImage(skin + QStringLiteral("volume_fill.bmp"), ratio);
-  const QImage knob = loadSkinImage(skin + QStringLiteral("volume.bmp"), ratio);
-  auto picture = [&](SkinImage *i, const QImage &image, const char *file) {
-    note(!image.isNull(), file);
+  QStringList barFiles;
+  const QImage track = loadSkinImage(skin + QStringLiteral("volume_fill.bmp"), ratio, &barFiles);
+  const QImage knob = loadSkinImage(skin + QStringLiteral("volume.bmp"), ratio, &barFiles);
+  note(barFiles);
+  auto picture = [&](SkinImage *i, const QImage &image) {
     if (!image.isNull())
       i->setPicture(image);
   };
@@ -183,23 +189,38 @@ void qorvex::loadanniu() {
   placeTwips(an_close, 1755, 2040, 195, 195);
   strip(an_minimize, "minimize.bmp");
   placeTwips(an_minimize, 2115, 1605, 195, 195);
-  picture(an_volume_fill, track, "volume_fill.bmp");
+  picture(an_volume_fill, track);
   placeTwips(an_volume_fill, kVolumeTrackLeft, 1575, kVolumeTrackWidth, 90);
-  picture(an_Volume, knob, "volume.bmp");
+  picture(an_Volume, knob);
   placeTwips(an_Volume, volumeLeft_, 1590, kKnobWidth, 90);
-  picture(an_bar_bg, track, "volume_fill.bmp");
+  picture(an_bar_bg, track);
   placeTwips(an_bar_bg, kSeekLeftMin, 1920, 2130, 90);
-  picture(an_bar, knob, "volume.bmp");
+  picture(an_bar, knob);
   placeTwips(an_bar, seekLeft_, 1920, kKnobWidth, 90);
   vondan *closeList = playListWindow().an_close_list;
   strip(closeList, "close2.bmp");
   placeTwips(closeList, 4230, 105, 195, 195);
+  // The lyrics window's close button shares close2.bmp, read when that window was made.
+  note(lyricsWindow().an_close_lrc->unreadableFiles());
+  // The time digits are read on every status tick and the tray icon once the window is up:
+  // a broken one is named now with the others.
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    QStringList digitFiles;
+    loadSkinImage(skin + QLatin1Char(digit) + QStringLiteral(".gif"), ratio, &digitFiles);
+    note(digitFiles);
+  }
+  const QString trayIcon = skin + QStringLiteral("brivo.ico");
+  if (TrayIcon::readIcon(trayIcon).isNull())
+    note({trayIcon});
 
   // Without its pictures the window still works (its buttons still take clicks), but it is
-  // half drawn: say which files are missing instead of failing silently.
-  if (!unreadable.isEmpty())
+  // half drawn: say which files are missing or broken instead of failing silently.
+  if (!unreadable.isEmpty()) {
+    for (QString &file : unreadable)
+      file = QDir::toNativeSeparators(file);
     showMessage(this, QStringLiteral("皮肤文件无法读取:\n") + unreadable.join(QLatin1Char('\n')),
                 MessageIcon::Warning);
+  }
 }
 
 void qorvex::SetRect(QWidget &control, const QString &placement) {
@@ -218,9 +239,11 @@ void qorvex::wear(const QString &path) {
   auto value = [&](const char *section, const QString &key) {
     return ReadIniString(QString::fromLatin1(section), key, QString(), settings);
   };
-  const double width = numberValue(value("pos", QStringLiteral("qorvex_width1")));
-  const double height = numberValue(value("pos", QStringLiteral("qorvex_height1")));
-  setFixedSize(twipsToPixels(static_cast<int>(width)), twipsToPixels(static_cast<int>(height)));
+  // Missing keys read as 0; sizes beyond any screen, or negative, are refused as SetRect
+  // refuses them.
+  const auto width = placementPixels(numberValue(value("pos", QStringLiteral("qorvex_width1"))), true);
+  const auto height = placementPixels(numberValue(value("pos", QStringLiteral("qorvex_height1"))), true);
+  setFixedSize(width.value_or(this->width()), height.value_or(this->height()));
 
   for (const NamedControl &c : controls_) {
     const QString name = c.control->objectName();

@@ -13,9 +13,11 @@
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/load_list.h"
+#include "catalogue/muen.h"
 #include "controls/click_area.h"
 #include "controls/magnetic_dock.h"
 #include "controls/qmlistbox.h"
+#include "controls/vondan.h"
 #include "lyrics/frm_lrc_show.h"
 #include "lyrics/lrc_show.h"
 #include "net/winsocks.h"
@@ -233,6 +235,17 @@ void qorvex::registerDocking() {
   oMagneticWnd_->AddWindow(this);
   oMagneticWnd_->AddWindow(&lyricsWindow(), this);
   oMagneticWnd_->AddWindow(&playListWindow(), this);
+  // A command of a docked window (a button, a click area, a pick of a menu the windows pop
+  // up) rechecks the glue, as the end of a drag does: a window placed by other means than a
+  // drag is glued or let go from then on.
+  for (QWidget *window : {static_cast<QWidget *>(this), static_cast<QWidget *>(&lyricsWindow()),
+                          static_cast<QWidget *>(&playListWindow())}) {
+    for (vondan *button : window->findChildren<vondan *>())
+      connect(button, &vondan::Click, oMagneticWnd_, &MagneticDock::Command);
+    for (ClickArea *area : window->findChildren<ClickArea *>())
+      connect(area, &ClickArea::Click, oMagneticWnd_, &MagneticDock::Command);
+  }
+  connect(&menus(), &muen::ItemPicked, oMagneticWnd_, &MagneticDock::Command);
 }
 
 } // namespace lumiqo

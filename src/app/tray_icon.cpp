@@ -1,12 +1,14 @@
 #include "app/tray_icon.h"
 
 #include "base/gbk.h"
+#include "controls/cls_icon.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 
 namespace lumiqo {
@@ -72,10 +74,24 @@ void TrayIcon::TrayAdd(QWidget *, const QString &iconFile, const QString &tip) {
         emit rightClicked();
     });
   }
-  icon_->setIcon(QIcon(iconFile));
+  icon_->setIcon(readIcon(iconFile));
   tip_ = fitTip(tip);
   icon_->setToolTip(tip_);
   icon_->show();
+}
+
+QIcon TrayIcon::readIcon(const QString &iconFile) {
+  ClsIcon file;
+  if (!file.LoadFromFile(iconFile))
+    return {};
+  QIcon icon;
+  for (int i = 0; i < file.Count(); ++i) {
+    const QImage image = file.image(i);
+    if (image.isNull())
+      return {};
+    icon.addPixmap(QPixmap::fromImage(image));
+  }
+  return icon;
 }
 
 void TrayIcon::TraySetTip(QWidget *, const QString &tip) {

@@ -23,9 +23,12 @@ public:
   explicit TrayIcon(QObject *parent = nullptr);
   ~TrayIcon() override;
 
-  // Adds the icon: `iconFile` loaded from disk (a missing file gives an icon without a
-  // picture), with the tip.
+  // Adds the icon: `iconFile` read with readIcon (a missing or broken file gives an icon
+  // without a picture), with the tip.
   void TrayAdd(QWidget *window, const QString &iconFile, const QString &tip);
+  // Every image of an icon file; a null icon unless the file is a regular one (read without
+  // blocking) whose images all decode whole.
+  static QIcon readIcon(const QString &iconFile);
   void TraySetTip(QWidget *window, const QString &tip);
   void TrayRemove();
 

@@ -3,6 +3,7 @@
 #include "base/endpoints.h"
 #include "base/gbk.h"
 #include "base/lyrics_bounds.h"
+#include "base/song_formats.h"
 #include "catalogue/hex_codec.h"
 #include "catalogue/text_between.h"
 #include "catalogue/web_request.h"
@@ -202,10 +203,11 @@ void LinkResolution::handleReply() {
   address += QStringLiteral("&ip=") + *ip;
 
   host_.savelrc(lyrics);
-  if (address.contains(QStringLiteral(".mp3")))
-    host_.PlayUrlStream(address);
-  else if (address.contains(QStringLiteral(".wma")))
-    host_.PlayWmaStream(address);
+  switch (streamKindFor(address)) {
+  case StreamKind::Mp3: host_.PlayUrlStream(address); break;
+  case StreamKind::Wma: host_.PlayWmaStream(address); break;
+  case StreamKind::None: break;
+  }
 }
 
 void LinkResolution::wireSocket() {

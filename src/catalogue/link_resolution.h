@@ -3,7 +3,7 @@
 // main window's `Timer1` tick the socket control `Winsock1` fetches the `pin` and `tflag`
 // cookies from the stream-authorisation host; the catalogue server then translates the link
 // into a stream path and the lyrics; the lyrics go to `savelrc` and the address, on one of
-// the two stream hosts, is opened as MP3 or WMA.
+// the two stream hosts, is opened as WMA or, like every other song format, as MP3.
 
 #include <QObject>
 #include <QString>

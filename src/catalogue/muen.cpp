@@ -73,7 +73,12 @@ QAction *muen::item(QMenu *menu, const char *name, const QString &caption, void 
   QAction *action = menu->addAction(caption);
   action->setObjectName(QString::fromLatin1(name));
   connect(action, &QAction::triggered, this, handler);
+  reportPicks(action);
   return action;
+}
+
+void muen::reportPicks(QAction *action) {
+  connect(action, &QAction::triggered, this, &muen::ItemPicked);
 }
 
 QMenu *muen::m_tp() {
@@ -120,6 +125,7 @@ void muen::buildListMenu() {
         action->setProperty("index", ++artistIndex);
         action->setData(name); // the caption as the catalogue must receive it
         connect(action, &QAction::triggered, this, [this, name] { artist_Click(name); });
+        reportPicks(action);
       }
     }
   }
@@ -130,6 +136,7 @@ void muen::buildListMenu() {
     action->setObjectName(QStringLiteral("rmfn"));
     action->setProperty("index", i);
     connect(action, &QAction::triggered, this, [this, i] { rmfn_Click(i); });
+    reportPicks(action);
   }
 }
 

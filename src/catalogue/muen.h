@@ -57,11 +57,17 @@ public:
   // The artist data behind the list menu (the built-in data unless a test gives its own).
   void setArtistData(const ArtistMenuData *data) { artists_ = data; }
 
+signals:
+  // An item of any of the menus was picked, after its handler ran.
+  void ItemPicked();
+
 private:
   void buildListMenu();
   void favouritesCommand(const QString &command);
   void open(const QUrl &url);
   QAction *item(QMenu *menu, const char *name, const QString &caption, void (muen::*handler)());
+  // Reports the action's picks as ItemPicked, after its own handler.
+  void reportPicks(QAction *action);
 
   QMListBox &m_list_;
   CatalogueState &state_;

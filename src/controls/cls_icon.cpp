@@ -1,9 +1,8 @@
 #include "controls/cls_icon.h"
 
+#include "base/regular_file.h"
 #include "controls/icon_image.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPainter>
 
 #include <cstdint>
@@ -14,6 +13,7 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 6;
 constexpr qsizetype kEntrySize = 16;
+constexpr qint64 kMaxIconFileBytes = 16 * 1024 * 1024;
 
 quint32 u32(const QByteArray &d, qsizetype at) {
   quint32 v = 0;
@@ -34,13 +34,9 @@ int byteAt(const QByteArray &d, qsizetype at) {
 } // namespace
 
 bool ClsIcon::LoadFromFile(const QString &FileName) {
-  const QFileInfo info(FileName);
-  if (!info.exists() || info.isDir())
-    return false;
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly))
-    return false;
-  return LoadFromData(file.readAll());
+  // Only a regular file, opened without blocking: a FIFO named like an icon is no icon.
+  const std::optional<QByteArray> bytes = readRegularFile(FileName, kMaxIconFileBytes);
+  return bytes && LoadFromData(*bytes);
 }
 
 bool ClsIcon::LoadFromData(const QByteArray &data) {

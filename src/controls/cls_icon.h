@@ -17,7 +17,8 @@ namespace lumiqo {
 
 class ClsIcon {
 public:
-  // False when there is no such file or it cannot be read; else LoadFromData of its bytes.
+  // False when there is no such file, it is not a regular file or it cannot be read; else
+  // LoadFromData of its bytes.
   bool LoadFromFile(const QString &FileName);
   // Keeps the bytes and reads the directory. False (and Count 0) when the header is short,
   // the image count is not above 0 (it is read as a signed 16-bit number, so 65535 is -1), or

@@ -7,8 +7,9 @@
 
 namespace lumiqo {
 
-// The logical pixels of `surface` that are not pure red, for QWidget::setMask. A surface drawn
-// at a device pixel ratio above 1 is sampled at the top-left pixel of each logical pixel.
+// The logical pixels of `surface` that are not pure red, for QWidget::setMask. Of a surface
+// drawn at a device pixel ratio above 1, a logical pixel is left out when any of its device
+// pixels is pure red: a window's shape cannot cut a logical pixel in parts.
 QRegion colourKeyMask(const QImage &surface);
 
 } // namespace lumiqo

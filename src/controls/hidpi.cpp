@@ -1,5 +1,7 @@
 #include "controls/hidpi.h"
 
+#include "controls/skin_picture.h"
+
 #include <QFileInfo>
 
 namespace lumiqo {
@@ -12,16 +14,26 @@ QString doubleSizePath(const QString &path) {
   return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
 }
 
-QImage loadSkinImage(const QString &path, qreal ratio) {
+QImage loadSkinImage(const QString &path, qreal ratio, QStringList *unreadable) {
+  const auto note = [unreadable](const QString &file) {
+    if (unreadable)
+      unreadable->append(file);
+  };
   if (ratio >= 2) {
     const QString twice = doubleSizePath(path);
-    QImage image;
-    if (QFileInfo::exists(twice) && image.load(twice)) {
-      image.setDevicePixelRatio(2);
-      return image;
+    if (QFileInfo::exists(twice)) {
+      QImage image = readSkinPicture(twice);
+      if (!image.isNull()) {
+        image.setDevicePixelRatio(2);
+        return image;
+      }
+      note(twice);
     }
   }
-  return QImage(path);
+  QImage image = readSkinPicture(path);
+  if (image.isNull())
+    note(path);
+  return image;
 }
 
 } // namespace lumiqo

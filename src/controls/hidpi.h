@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace lumiqo {
 
@@ -14,7 +15,10 @@ QString doubleSizePath(const QString &path);
 
 // Loads `path`, or its twice-size picture when `ratio` is 2 or more and that one exists; the
 // latter comes back with device pixel ratio 2, so it measures and paints at the plain size.
-// A picture that cannot be loaded gives a null image.
-QImage loadSkinImage(const QString &path, qreal ratio);
+// Only whole pictures of regular files are read (skin_picture.h). A picture that cannot be
+// loaded gives a null image; `unreadable`, when given, gets every file that was needed and
+// could not be read: the plain one when nothing loaded, a twice-size one that was there but
+// broken (the plain one is used then).
+QImage loadSkinImage(const QString &path, qreal ratio, QStringList *unreadable = nullptr);
 
 } // namespace lumiqo

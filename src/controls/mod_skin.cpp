@@ -2,9 +2,9 @@
 
 #include "base/app_folder.h"
 #include "base/gbk.h"
+#include "base/regular_file.h"
 #include "base/twips.h"
 
-#include <QFile>
 #include <QWidget>
 #include <cmath>
 
@@ -12,6 +12,7 @@ namespace lumiqo {
 namespace {
 
 constexpr int kValueBytes = 127;
+constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
 
 // Cuts GBK bytes to `limit`, never inside a double-byte character.
 QByteArray cutGbk(const QByteArray &bytes, int limit) {
@@ -27,10 +28,6 @@ QByteArray cutGbk(const QByteArray &bytes, int limit) {
   return bytes.left(end);
 }
 
-int pixels(double twips) {
-  return twipsToPixels(static_cast<int>(std::lround(twips)));
-}
-
 } // namespace
 
 QString skinSettingsPath(const QString &file) {
@@ -44,13 +41,14 @@ QString skinSettingsPath(const QString &file) {
 
 QString ReadIniString(const QString &section, const QString &key, const QString &defaultValue,
                       const QString &file) {
-  QFile in(skinSettingsPath(file));
+  // Only a regular file, opened without blocking: a FIFO in the skin folder reads as missing.
+  const std::optional<QByteArray> bytes = readRegularFile(skinSettingsPath(file), kMaxSettingsBytes);
   const QByteArray wantedSection = toGbk(section.trimmed()).toLower();
   const QByteArray wantedKey = toGbk(key.trimmed()).toLower();
   QByteArray value = toGbk(defaultValue).trimmed();
-  if (in.open(QIODevice::ReadOnly)) {
+  if (bytes) {
     bool inSection = false;
-    for (QByteArray line : in.readAll().split('\n')) {
+    for (QByteArray line : bytes->split('\n')) {
       line = line.trimmed();
       if (line.startsWith('[')) {
         const qsizetype close = line.indexOf(']');
@@ -111,20 +109,26 @@ Placement parsePlacement(const QString &text) {
   return p;
 }
 
-void applyPlacement(QWidget &control, const Placement &placement) {
+std::optional<int> placementPixels(double twips, bool isSize) {
   // Values far outside any screen are refused like negative sizes.
   constexpr double kLimit = 32767.0 * kTwipsPerPixel;
-  auto fits = [](const std::optional<double> &v, bool size) {
-    return v && std::abs(*v) <= kLimit && (!size || *v >= 0);
+  if (!(std::abs(twips) <= kLimit) || (isSize && twips < 0))
+    return std::nullopt;
+  return twipsToPixels(static_cast<int>(std::lround(twips)));
+}
+
+void applyPlacement(QWidget &control, const Placement &placement) {
+  auto pixels = [](const std::optional<double> &twips, bool isSize) {
+    return twips ? placementPixels(*twips, isSize) : std::nullopt;
   };
-  if (fits(placement.left, false))
-    control.move(pixels(*placement.left), control.y());
-  if (fits(placement.top, false))
-    control.move(control.x(), pixels(*placement.top));
-  if (fits(placement.width, true))
-    control.resize(pixels(*placement.width), control.height());
-  if (fits(placement.height, true))
-    control.resize(control.width(), pixels(*placement.height));
+  if (const auto left = pixels(placement.left, false))
+    control.move(*left, control.y());
+  if (const auto top = pixels(placement.top, false))
+    control.move(control.x(), *top);
+  if (const auto width = pixels(placement.width, true))
+    control.resize(*width, control.height());
+  if (const auto height = pixels(placement.height, true))
+    control.resize(control.width(), *height);
 }
 
 } // namespace lumiqo

@@ -31,8 +31,12 @@ struct Placement {
 };
 Placement parsePlacement(const QString &text);
 
-// Applies a placement to a control, each value on its own: a missing value, or a negative
-// width or height, leaves that one alone.
+// Applies a placement to a control, each value on its own: a value that is missing or out of
+// bounds (placementPixels) leaves that one alone.
 void applyPlacement(QWidget &control, const Placement &placement);
+
+// A position or size in twips as pixels, or nothing when it lies beyond 32767 pixels either
+// way or is a negative size: such a value is refused, not applied.
+std::optional<int> placementPixels(double twips, bool isSize);
 
 } // namespace lumiqo

@@ -1,5 +1,6 @@
 #include "controls/uc_scrollbar.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -233,12 +234,26 @@ void ucScrollbar::leftButtonDown(QPoint p) {
   delayTimer_.start(changeDelay_);
 }
 
+bool ucScrollbar::mouseTakenAway() const {
+  const QWidget *grabber = QWidget::mouseGrabber();
+  const QWidget *popup = QApplication::activePopupWidget();
+  return (grabber && grabber != this) || (popup && popup != window());
+}
+
 void ucScrollbar::delayElapsed() {
+  if (mouseTakenAway()) {
+    leftButtonUp();
+    return;
+  }
   delayTimer_.stop();
   repeatTimer_.start(changeFrequency_);
 }
 
 void ucScrollbar::repeat() {
+  if (mouseTakenAway()) {
+    leftButtonUp();
+    return;
+  }
   const int at = geo_.along(mouse_);
   switch (pressedPart_) {
   case kFirstArrow:
@@ -430,6 +445,15 @@ void ucScrollbar::hideEvent(QHideEvent *) {
     leftButtonUp();
   pointerInside_ = false;
   hot_ = {};
+}
+
+// The window lost the activation or a modal window blocks it: the mouse is gone with it, and a
+// held part is let go as on the release (the classic cancel mode), so nothing repeats unseen.
+bool ucScrollbar::event(QEvent *event) {
+  if ((event->type() == QEvent::WindowDeactivate || event->type() == QEvent::WindowBlocked) &&
+      pressedPart_ != kNoPart)
+    leftButtonUp();
+  return QWidget::event(event);
 }
 
 void ucScrollbar::changeEvent(QEvent *event) {

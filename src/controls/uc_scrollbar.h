@@ -93,6 +93,7 @@ protected:
   void leaveEvent(QEvent *event) override;
   void hideEvent(QHideEvent *event) override;
   void changeEvent(QEvent *event) override;
+  bool event(QEvent *event) override;
 
 private:
   struct Flags {
@@ -121,6 +122,8 @@ private:
   void clearHotOutside(QPoint p);
   void delayElapsed();
   void repeat();
+  // Another widget or a pop-up holds the mouse now: no release will come to this bar.
+  bool mouseTakenAway() const;
   bool *pressedFlag(int part);
   bool *hotFlag(int part);
   int arrowState(bool hot, bool pressed) const;

@@ -35,8 +35,8 @@ vondan::vondan(QWidget *parent) : QWidget(parent) {
 }
 
 bool vondan::setUPicPath(const QString &path) {
-  picPath_ = path;
-  QImage strip = loadSkinImage(path, devicePixelRatioF());
+  unreadable_.clear();
+  QImage strip = loadSkinImage(path, devicePixelRatioF(), &unreadable_);
   if (strip.isNull()) {
     error_ = QFileInfo::exists(path) ? QStringLiteral("Invalid picture: %1").arg(path)
                                      : QStringLiteral("File not found: %1").arg(path);
@@ -49,6 +49,7 @@ bool vondan::setUPicPath(const QString &path) {
     return false;
   }
   error_.clear();
+  picPath_ = path;
   frames_ = cutStrip(strip);
   frameSize_ = frame;
   resize(frameSize_);

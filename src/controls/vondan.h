@@ -15,6 +15,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -29,13 +30,15 @@ public:
   explicit vondan(QWidget *parent = nullptr);
 
   QString uPicPath() const { return picPath_; }
-  // Stores the path and loads the strip from it (the twice-size strip on a screen of device
-  // pixel ratio 2 or more), sizes the button to one frame, makes the blends and goes back to
-  // state 0 showing look 0. A picture that cannot be loaded, or whose frames are wider or
-  // higher than kMaxFramePixels, fails the load: false, errorString() says why, and the
-  // button keeps its old picture.
+  // Loads the strip from `path` (the twice-size strip on a screen of device pixel ratio 2 or
+  // more), stores the path, sizes the button to one frame, makes the blends and goes back to
+  // state 0 showing look 0. A picture that cannot be loaded whole, or whose frames are wider
+  // or higher than kMaxFramePixels, fails the load: false, errorString() says why, and the
+  // button keeps its old picture and path.
   bool setUPicPath(const QString &path);
   QString errorString() const { return error_; }
+  // The files the last setUPicPath needed and could not read (see loadSkinImage).
+  const QStringList &unreadableFiles() const { return unreadable_; }
 
   // Switches to a state (0..3; others are ignored); a change between two of the states 1..3
   // shows their blend first.
@@ -86,6 +89,7 @@ private:
 
   QString picPath_;
   QString error_;
+  QStringList unreadable_;
   StripFrames frames_;           // the strip cut into its four looks
   std::array<QImage, 3> blends_; // looks 1 and 2, 1 and 3, 2 and 3 (a blend is symmetric)
   QSize frameSize_;

@@ -117,6 +117,12 @@ LinePlace findLine(const std::vector<LyricLine> &lines, float position) {
   p.d = span == 0 ? 1.0f : static_cast<float>(span);
   p.r = static_cast<float>(lines[p.n].time) - position;
   p.e = position - static_cast<float>(lines[p.c].time);
+  if (p.n == p.c && p.e > 0) {
+    // The last line has begun and nothing follows it: it holds where a line starts, fully
+    // lit, until the song ends or new lyrics come.
+    p.r = p.d;
+    p.e = std::min(p.e, p.d);
+  }
   return p;
 }
 

@@ -17,7 +17,9 @@ struct LyricLine {
 
 // Where a position falls in a timeline: current line c (the last one that started strictly
 // before the position, else 0), next n and previous q (clamped to the timeline), the
-// duration d of the current line (1 when zero), remaining r and elapsed e.
+// duration d of the current line (1 when zero), remaining r and elapsed e. Once the last line
+// has begun it has no end in the timeline: it stays where a line starts (r = d) and lit
+// (e never beyond d).
 struct LinePlace {
   int c = 0;
   int n = 0;

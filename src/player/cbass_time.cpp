@@ -1,5 +1,7 @@
 #include "player/cbass_time.h"
 
+#include <algorithm>
+
 namespace lumiqo {
 namespace {
 // The engine answers "no position" with all bits set; a length or position is otherwise
@@ -17,6 +19,15 @@ QString cbass_time::GetTime(qint32 seconds) const {
   const int minutes = (seconds / 60) % 60;
   const int secs = seconds % 60;
   return QStringLiteral("%1:%2").arg(minutes, 2, 10, QLatin1Char('0')).arg(secs, 2, 10, QLatin1Char('0'));
+}
+
+QString lengthText(qint32 seconds) {
+  seconds = std::max(seconds, 0);
+  const QString minutesAndSeconds = QStringLiteral("%1:%2")
+                                        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+  return seconds < 3600 ? minutesAndSeconds
+                        : QString::number(seconds / 3600) + QLatin1Char(':') + minutesAndSeconds;
 }
 
 float cbass_time::GetPlayingPos(HSTREAM handle) const {

@@ -18,4 +18,7 @@ public:
   float GetDuration(HSTREAM handle) const;
 };
 
+// A song's length as the play list shows it: "mm:ss", or "h:mm:ss" from an hour on.
+QString lengthText(qint32 seconds);
+
 } // namespace lumiqo

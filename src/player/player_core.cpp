@@ -17,14 +17,6 @@ namespace {
 std::atomic<PlayerCore *> g_endReceiver{nullptr};
 } // namespace
 
-StreamKind streamKindFor(const QString &address) {
-  if (address.contains(QLatin1String(".mp3")))
-    return StreamKind::Mp3;
-  if (address.contains(QLatin1String(".wma")))
-    return StreamKind::Wma;
-  return StreamKind::None;
-}
-
 HSYNC SetStreamSync(DWORD handle, DWORD kind, DWORD param, SYNCPROC proc, void *user) {
   return BASS_ChannelSetSync(handle, kind, static_cast<QWORD>(param), proc, user);
 }
@@ -66,7 +58,11 @@ void PlayerCore::openStream(const QString &address, StreamKind kind) {
     state_.cur_stream = BASS_WMA_StreamCreateFile(0, bytes.constData(), 0, 0, 0);
   else
     state_.cur_stream = BASS_StreamCreateURL(bytes.constData(), 0, 0, nullptr, nullptr);
+  streamRow_ = -1;
   if (state_.cur_stream != 0) {
+    streamRow_ = face_.PlayIndex();
+    streamLink_ = state_.cur_song;
+    showLengthInRow();
     tmrNetRadio.start();
   } else {
     face_.setStateText(kStateFailed);
@@ -209,10 +205,26 @@ void PlayerCore::music_next_Timer() {
 
 // --- status and time -----------------------------------------------------------------------
 
+const cbass_time &PlayerCore::timeFormat() const {
+  static const cbass_time fallback; // before start-up made the main window's own
+  return state_.time_fmt ? *state_.time_fmt : fallback;
+}
+
+void PlayerCore::showLengthInRow() {
+  // Lists carry no lengths, so rows show invented ones until their song is open.
+  if (streamRow_ < 0 || streamLink_.isEmpty() || face_.URL(streamRow_) != streamLink_)
+    return;
+  const auto length = static_cast<qint32>(std::floor(timeFormat().GetDuration(state_.cur_stream)));
+  if (length <= 0)
+    return; // not known (yet)
+  const QString text = lengthText(length);
+  if (face_.StrTime(streamRow_) != text)
+    face_.setStrTime(streamRow_, text);
+}
+
 void PlayerCore::times_zt_Timer() {
   const HSTREAM s = state_.cur_stream;
-  const cbass_time fallback;
-  const cbass_time &t = state_.time_fmt ? *state_.time_fmt : fallback;
+  const cbass_time &t = timeFormat();
   face_.showPlaying(BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING);
   if (BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING) {
     const auto length = static_cast<qint32>(std::floor(t.GetDuration(s)));
@@ -223,6 +235,7 @@ void PlayerCore::times_zt_Timer() {
     const auto pos = static_cast<qint32>(std::floor(t.GetPlayingPos(s)));
     state_.pos_text = (pos >= 0 ? QStringLiteral(" ") : QString()) + QString::number(pos);
     ShowTimeDigits();
+    showLengthInRow();
   } else if (BASS_ChannelIsActive(s) == BASS_ACTIVE_PAUSED) {
     face_.setStateText(kStatePrefix + StateName(BASS_ACTIVE_PAUSED));
   }

@@ -4,6 +4,7 @@
 // shared player state and the main window's player timers; everything it shows goes
 // through a PlayerFace.
 
+#include "base/song_formats.h"
 #include "player/engine/bass.h"
 #include "player/player_face.h"
 #include "player/player_state.h"
@@ -13,11 +14,6 @@
 #include <QTimer>
 
 namespace lumiqo {
-
-enum class StreamKind { Mp3, Wma, None };
-
-// ".mp3" anywhere in the address wins over ".wma"; neither plays nothing.
-StreamKind streamKindFor(const QString &address);
 
 // Registers an engine sync; the parameter goes over as a 64-bit value with a zero high half.
 HSYNC SetStreamSync(DWORD handle, DWORD kind, DWORD param, SYNCPROC proc, void *user);
@@ -75,11 +71,18 @@ signals:
 
 private:
   void openStream(const QString &address, StreamKind kind);
+  // Writes the open stream's length, once known, into the time column of the row it plays.
+  void showLengthInRow();
+  const cbass_time &timeFormat() const;
   void onStreamEnd(DWORD channel);
   void switchOnAdvance();
 
   PlayerFace &face_;
   PlayerState state_;
+  // The row the open stream plays and that row's link, taken when it opened: a list loaded
+  // or changed since leaves the new rows' times alone.
+  int streamRow_ = -1;
+  QString streamLink_;
 };
 
 } // namespace lumiqo

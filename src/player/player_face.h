@@ -44,6 +44,9 @@ public:
   virtual QString Title(int row) const = 0;
   virtual QString Author(int row) const = 0;
   virtual QString URL(int row) const = 0;
+  // A row's time column; the new text shows at once.
+  virtual QString StrTime(int row) const = 0;
+  virtual void setStrTime(int row, const QString &text) = 0;
 
   // Hands the lyrics text to the lyrics store (which may rewrite it).
   virtual void savelrc(QString &text) = 0;

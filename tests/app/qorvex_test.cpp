@@ -13,6 +13,7 @@
 #include "net/winsocks.h"
 #include "player/state_texts.h"
 #include "player/test_audio.h"
+#include "support/mouse.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -203,33 +204,55 @@ TEST_F(MainWindow, FailedOpeningShowsConnectingThenFailedAndArmsTheAdvance) {
     EXPECT_TRUE(w.core().music_next.isActive());
     EXPECT_EQ(w.core().music_next.interval(), 1000);
   }
-  // Neither ".mp3" nor ".wma": nothing is opened, nothing shown.
+  // No song format: nothing is opened, nothing shown.
   states.clear();
-  EXPECT_FALSE(w.core().PlayStreamFor(QStringLiteral("http://127.0.0.1/a.ogg")));
+  EXPECT_FALSE(w.core().PlayStreamFor(QStringLiteral("http://127.0.0.1/a.txt")));
   EXPECT_EQ(states.size(), 0);
+}
+
+// The pointer at `global` (pixels), delivered to `control` as the platform delivers it to the
+// control that holds the mouse: relative to where the control stands now.
+void pointer(QWidget *control, QEvent::Type type, QPoint global, Qt::MouseButton changed,
+             Qt::MouseButtons held) {
+  test::sendMouse(control, type, control->mapFromGlobal(QPointF(global)), changed, held);
 }
 
 TEST_F(MainWindow, VolumeKnobAndTrackSetTheEngineVolume) {
   qorvex w;
   ASSERT_TRUE(w.Form_Load().run) << messagesText();
   EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6450);
-  // Far right of the track, then its left end.
-  w.an_volume_fill_MouseDown(Qt::RightButton, 750 - 15);
+  const QPoint track = w.an_volume_fill->mapToGlobal(QPoint(0, 3));
+  // Far right of the track (any button), then its left end.
+  pointer(w.an_volume_fill, QEvent::MouseButtonPress, track + QPoint(49, 0), Qt::RightButton,
+          Qt::RightButton);
   EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
-  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6465);
-  w.an_volume_fill_MouseDown(Qt::LeftButton, 0);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6465); // 5880 + 735 - 150
+  EXPECT_EQ(w.an_Volume->x(), 431);
+  pointer(w.an_volume_fill, QEvent::MouseButtonRelease, track + QPoint(49, 0), Qt::RightButton, Qt::NoButton);
+  pointer(w.an_volume_fill, QEvent::MouseButtonPress, track, Qt::LeftButton, Qt::LeftButton);
   EXPECT_FLOAT_EQ(BASS_GetVolume(), 0.0f);
   EXPECT_EQ(w.an_Volume->x(), 392);
-  // Dragging: the volume follows in tenths; moves without the left button do nothing.
-  w.an_Volume_MouseDown(Qt::LeftButton, 75);
-  w.an_Volume_MouseMove(Qt::LeftButton, 75 + 315);
-  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6195);
+  pointer(w.an_volume_fill, QEvent::MouseButtonRelease, track, Qt::LeftButton, Qt::NoButton);
+
+  // Dragging the knob from 5 px inside it: the volume follows in tenths.
+  const QPoint grip = w.an_Volume->mapToGlobal(QPoint(5, 3));
+  pointer(w.an_Volume, QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+  pointer(w.an_Volume, QEvent::MouseMove, grip + QPoint(21, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6195); // 5880 + 21 x 15
+  EXPECT_EQ(w.an_Volume->x(), 413);
   EXPECT_FLOAT_EQ(BASS_GetVolume(), 0.5f);
-  w.an_Volume_MouseMove(Qt::NoButton, 75 + 600);
-  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6195);
-  w.an_Volume_MouseMove(Qt::LeftButton, 75 + 600);
+  // The knob went along with the pointer: the next move counts from where it stands.
+  pointer(w.an_Volume, QEvent::MouseMove, grip + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6330);
+  EXPECT_FLOAT_EQ(BASS_GetVolume(), 0.7f);
+  // Beyond the end of its range it stops there.
+  pointer(w.an_Volume, QEvent::MouseMove, grip + QPoint(70, 0), Qt::NoButton, Qt::LeftButton);
   EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6495);
   EXPECT_FLOAT_EQ(BASS_GetVolume(), 1.0f);
+  pointer(w.an_Volume, QEvent::MouseButtonRelease, grip + QPoint(70, 0), Qt::LeftButton, Qt::NoButton);
+  // A move without the left button does nothing.
+  pointer(w.an_Volume, QEvent::MouseMove, grip, Qt::NoButton, Qt::NoButton);
+  EXPECT_DOUBLE_EQ(w.volumeKnobLeft(), 6495);
 }
 
 TEST_F(MainWindow, LocalSongPlaysAndSeekDragLeavesTheSoundAlone) {
@@ -252,9 +275,12 @@ TEST_F(MainWindow, LocalSongPlaysAndSeekDragLeavesTheSoundAlone) {
 
   const float volume = BASS_GetVolume();
   const QWORD before = BASS_ChannelGetPosition(s, BASS_POS_BYTE);
-  w.an_bar_MouseDown(Qt::LeftButton, 0);
-  w.an_bar_MouseMove(Qt::LeftButton, 1500);
-  EXPECT_DOUBLE_EQ(w.seekKnobLeft(), 4005);
+  const QPoint grip = w.an_bar->mapToGlobal(QPoint(0, 3));
+  pointer(w.an_bar, QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+  pointer(w.an_bar, QEvent::MouseMove, grip + QPoint(100, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(w.seekKnobLeft(), 4005); // 2505 + 100 x 15
+  EXPECT_EQ(w.an_bar->x(), 267);
+  pointer(w.an_bar, QEvent::MouseButtonRelease, grip + QPoint(100, 0), Qt::LeftButton, Qt::NoButton);
   EXPECT_FLOAT_EQ(BASS_GetVolume(), volume);
   EXPECT_EQ(w.state().cur_stream, s);
   EXPECT_GE(BASS_ChannelGetPosition(s, BASS_POS_BYTE), before);

@@ -5,19 +5,52 @@
 #include "app/instance/link_execute.h"
 #include "app/qorvex.h"
 #include "app/tray_icon.h"
+#include "base/endpoints.h"
 #include "base/twips.h"
 #include "catalogue/frm_play_list.h"
 #include "catalogue/muen.h"
+#include "controls/click_area.h"
+#include "controls/magnetic_dock.h"
 #include "controls/vondan.h"
 #include "lyrics/frm_lrc_show.h"
 #include "lyrics/lrc_show.h"
+#include "support/mouse.h"
 
+#include <QApplication>
+#include <QDesktopServices>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 namespace lumiqo {
 namespace {
+
+// Takes the addresses the player hands to the desktop's browser, so no browser starts.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+public:
+  UrlCatcher() {
+    for (const char *scheme : {"http", "https"})
+      QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+  }
+  ~UrlCatcher() override {
+    for (const char *scheme : {"http", "https"})
+      QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+  }
+  QList<QUrl> urls;
+
+public slots:
+  void open(const QUrl &url) { urls << url; }
+};
+
+void click(QWidget *control, Qt::MouseButton button = Qt::LeftButton) {
+  const QPointF at(control->width() / 2.0, control->height() / 2.0);
+  test::sendMouse(control, QEvent::MouseButtonPress, at, button, button);
+  test::sendMouse(control, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
 
 class SkinnedWindow : public test::AppFixture {
 protected:
@@ -80,6 +113,91 @@ TEST_F(SkinnedWindow, FaceButtonsAndWindowsLieWhereTheSkinPutsThem) {
   EXPECT_EQ(list.right(), main.right());
   EXPECT_TRUE(w->lyricsWindow().isVisible());
   EXPECT_TRUE(w->playListWindow().isVisible());
+}
+
+// A skin folder with a cut bitmap, a broken digit, a cut icon, a FIFO and a missing file: the
+// player starts, draws none of them, and names each once in its one warning.
+TEST_F(SkinnedWindow, BrokenSkinFilesAreNamedOnceAndNeitherHangNorDraw) {
+  const QString skin = root.filePath("prog/skin/");
+  auto cut = [&](const char *name, qint64 bytes) {
+    QFile file(skin + name);
+    ASSERT_TRUE(file.resize(bytes)) << name;
+  };
+  cut("play.bmp", 100);
+  cut("close2.bmp", 100); // both close buttons of the other windows use it
+  cut("3.gif", 60);
+  cut("brivo.ico", 300);
+  ASSERT_TRUE(QFile::remove(skin + "next.bmp"));
+  ASSERT_TRUE(QFile::remove(skin + "stop.bmp"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(skin + "stop.bmp").constData(), 0600), 0);
+
+  auto w = loaded();
+  ASSERT_EQ(messages.size(), 1u) << messagesText();
+  const QString text = messages[0].text;
+  for (const char *name : {"play.bmp", "close2.bmp", "3.gif", "brivo.ico", "next.bmp", "stop.bmp"})
+    EXPECT_EQ(text.count(skin + name), 1) << name << "\n" << text.toStdString();
+  EXPECT_FALSE(text.contains(skin + "pause.bmp"));
+  EXPECT_TRUE(w->an_play->frameSize().isEmpty()) << "no stripes of a cut picture";
+  EXPECT_TRUE(w->an_pause->uPicPath().endsWith("pause.bmp"));
+  EXPECT_TRUE(w->an_play->uPicPath().isEmpty());
+}
+
+// A window moved by other means than a drag keeps its glue until a command of a docked window
+// rechecks it: a button clicked, a click area, a menu pick.
+TEST_F(SkinnedWindow, ACommandOfADockedWindowRechecksTheGlue) {
+  auto w = loaded();
+  auto *dock = w->findChild<MagneticDock *>();
+  ASSERT_NE(dock, nullptr);
+  frmPlayList &list = w->playListWindow();
+  ASSERT_TRUE(dock->IsGlued(&list));
+  const QPoint home = list.pos();
+  UrlCatcher browser;
+
+  list.move(home + QPoint(40, 300)); // touching nothing now
+  ASSERT_TRUE(dock->IsGlued(&list));
+  click(w->an_stop);
+  EXPECT_FALSE(dock->IsGlued(&list)) << "the main window's button";
+  list.move(home);
+  click(w->lyricsWindow().an_close_lrc);
+  EXPECT_TRUE(dock->IsGlued(&list)) << "the lyrics window's button";
+  list.move(home + QPoint(40, 300));
+  click(w->an_web);
+  EXPECT_FALSE(dock->IsGlued(&list)) << "a click area";
+  list.move(home);
+  QAction *chart = w->menus().muen_list()->findChild<QAction *>("rmfn");
+  ASSERT_NE(chart, nullptr);
+  chart->trigger();
+  EXPECT_TRUE(dock->IsGlued(&list)) << "a menu pick";
+}
+
+TEST_F(SkinnedWindow, TheLinkAreasOpenTheSiteAndTheForum) {
+  auto w = loaded();
+  UrlCatcher browser;
+  click(w->an_web);
+  click(w->an_bbs, Qt::RightButton); // only the left button clicks
+  click(w->an_bbs);
+  EXPECT_EQ(browser.urls, (QList<QUrl>{QUrl(siteAddress("/")), QUrl(forumAddress())}));
+  // They lie on the face's two links, over the window's shape.
+  EXPECT_EQ(w->an_web->geometry(), QRect(348, 100, 24, 16));
+  EXPECT_EQ(w->an_bbs->geometry(), QRect(348, 125, 24, 16));
+  EXPECT_TRUE(w->mask().contains(w->an_web->geometry().center()));
+}
+
+TEST_F(SkinnedWindow, ARightClickOnTheFacePopsTheListMenuUpThere) {
+  auto w = loaded();
+  const QPoint at(200, 40);
+  test::sendMouse(w->s_main1, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+  QMenu *menu = w->menus().muen_list();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+  EXPECT_EQ(QApplication::activePopupWidget(), menu);
+  EXPECT_EQ(menu->pos(), w->s_main1->mapToGlobal(at));
+  EXPECT_EQ(w->dragging, 0) << "a right press drags nothing";
+  menu->close();
+  // The left button drags instead of popping anything up.
+  test::sendMouse(w->s_main1, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(w->dragging, 1);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  test::sendMouse(w->s_main1, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
 }
 
 TEST_F(SkinnedWindow, LyricsToggleFadesTheWindowAndSwitchesTheLyricsDisplay) {
@@ -297,7 +415,19 @@ TEST_F(SkinnedWindow, WearReSkinsAndPlacesFromASkinFolder) {
     EXPECT_EQ(w->an_stop->frameSize(), QSize(30, 30)); // the new strip's frame
     EXPECT_EQ(w->an_next->geometry(), QRect(0, 0, 0, 0));
   }
+
+  // A window size beyond any screen, or negative, is refused and the window keeps its size.
+  for (const char *sizes : {"qorvex_width1=1000000000000\r\nqorvex_height1=-45\r\n",
+                            "qorvex_width1=99999999999999999999\r\nqorvex_height1=491535\r\n"}) {
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(QByteArray("[pos]\r\n") + sizes);
+    ini.close();
+    w->wear(folder.path());
+    EXPECT_EQ(w->size(), QSize(467, 200)) << sizes;
+  }
 }
 
 } // namespace
 } // namespace lumiqo
+
+#include "qorvex_window_test.moc"

@@ -3,6 +3,7 @@
 #include "frm_play_list_fixture.h"
 
 #include "controls/click_area.h"
+#include "support/key_pixels.h"
 
 // This program runs at twice the size; the variable is read when the test main makes the
 // application.
@@ -24,6 +25,16 @@ TEST_F(PlayListWindowHiDpi, TheTwiceSizePicturesPaintThePlainGeometry) {
   EXPECT_TRUE(window_->mask().contains(QPoint(150, 200)));
   fill(120);
   expectHeadingsOverTheColumns();
+}
+
+// The rounded corners of the twice-size picture leave no key pixel inside the window's shape,
+// at the picture's size or stretched.
+TEST_F(PlayListWindowHiDpi, NoKeyPixelShowsAtTwiceTheSize) {
+  ASSERT_TRUE(kTwiceSize);
+  EXPECT_EQ(keyPixelsShown(window_->surface(), window_->mask()), 0);
+  window_->resize(331, 401);
+  EXPECT_EQ(keyPixelsShown(window_->surface(), window_->mask()), 0);
+  EXPECT_FALSE(window_->mask().contains(QPoint(330, 400)));
 }
 
 TEST_F(PlayListWindowHiDpi, TheHandPointerComesFromItsTwiceSizePicture) {

@@ -351,9 +351,19 @@ TEST_F(LinkResolutionTest, LyricsBeyondTheBoundsAreNotShapedOrListed) {
   EXPECT_FALSE(host.mp3.isEmpty());
 }
 
-TEST_F(LinkResolutionTest, NeitherMp3NorWmaStoresTheLyricsAndPlaysNothing) {
+TEST_F(LinkResolutionTest, OtherSongFormatsOpenAsMp3) {
   auth.pieces = {cookieReply()};
-  setTranslation(QStringLiteral("21z/song.ogg"), QStringLiteral("[00:01.00]x"));
+  setTranslation(QStringLiteral("21z/song.flac"), QStringLiteral("[00:01.00]x"));
+  LinkResolution resolution(Winsock1, host);
+  resolve(resolution);
+  EXPECT_TRUE(host.wma.isEmpty());
+  EXPECT_EQ(s(host.mp3), "http://w.example/21z/song.flac?tflag=" + kTflag.toStdString() +
+                             "&pin=" + kPin.toStdString() + "&ip=10.0.0.7");
+}
+
+TEST_F(LinkResolutionTest, NoSongFormatStoresTheLyricsAndPlaysNothing) {
+  auth.pieces = {cookieReply()};
+  setTranslation(QStringLiteral("21z/song.txt"), QStringLiteral("[00:01.00]x"));
   LinkResolution resolution(Winsock1, host);
   resolve(resolution);
   EXPECT_TRUE(host.mp3.isEmpty() && host.wma.isEmpty());

@@ -89,6 +89,21 @@ TEST_F(Group, RemovingAParentOrphansItsChildrenAndDestructionReleasesLastFirst) 
   EXPECT_EQ(other.log, (std::vector<std::string>{"-2", "-3", "-1"}));
 }
 
+TEST_F(Group, AWindowRegisteredAgainIsNoLongerTheParentOfWhatItLeft) {
+  ASSERT_TRUE(dock.RemoveWindow(kMain));
+  // Back under the same handle, still flush with both: they are orphans now, not its children.
+  ASSERT_TRUE(dock.AddWindow(kMain));
+  EXPECT_FALSE(dock.IsGlued(kLyrics));
+  EXPECT_FALSE(dock.IsGlued(kPlaylist));
+  EXPECT_TRUE(drag(kMain, 30, 0).glued.empty()) << "nothing travels with it";
+
+  // An orphan flush with the work area's edge is glued to nothing either.
+  desk.rects[kLyrics] = {0, 300, 200, 500};
+  dock.EnterSizeMove(kMain, {0, 0});
+  dock.ExitSizeMove();
+  EXPECT_FALSE(dock.IsGlued(kLyrics));
+}
+
 TEST(AreGlued, NeedsContactAndACommonEdgeCoordinate) {
   struct Case {
     const char *what;
@@ -206,6 +221,16 @@ TEST_F(Snap, LaterSlotDecidesAndLeftTestsComeFirst) {
   EXPECT_EQ(moveTo(704, 205).left, 700);
 }
 
+// A neighbour narrower than the snap width puts both of its edges within reach of one edge
+// of the window: the tests run left then right on the window, and on the neighbour.
+TEST_F(Snap, WithinOneSlotTheTargetsAreTriedInTheirOrder) {
+  desk.rects[kOther] = {500, 100, 506, 200};
+  ASSERT_TRUE(dock.AddWindow(kOther));
+  EXPECT_EQ(moveTo(503, 205).left, 500) << "window's left to neighbour's left, before its right";
+  EXPECT_EQ(moveTo(203, 205).right, 500) << "window's right to neighbour's left, before its right";
+  EXPECT_EQ(moveTo(512, 205).left, 506) << "only the neighbour's right in reach";
+}
+
 TEST_F(Snap, NeighboursOutOfReachOnTheOtherAxisDoNotPull) {
   desk.rects[kOther] = {100, 100, 200, 150};
   ASSERT_TRUE(dock.AddWindow(kOther));
@@ -266,13 +291,22 @@ TEST_F(Group, AGluedChildNearTheWorkAreaEdgeBringsTheGroupThere) {
   EXPECT_EQ(moved.rect.top, 8);
 }
 
-TEST(Sizing, EachEdgeCodeMovesOnlyItsEdgesOntoTheTargets) {
+// Windows registered in the order of their handles, none with a parent; the main window's
+// sizing has begun.
+struct SizingDesk {
+  explicit SizingDesk(const std::map<Id, Rect> &windows) {
+    desk.rects = windows;
+    for (const auto &window : windows)
+      EXPECT_TRUE(dock.AddWindow(window.first));
+    dock.EnterSizeMove(kMain, {0, 0});
+  }
+  Rect size(int edge, const Rect &proposed) const { return dock.Sizing(kMain, edge, proposed); }
   FakeDesktop desk;
-  desk.rects = {{kMain, {10, 10, 60, 60}}, {kOther, {400, 300, 700, 500}}};
-  cMagneticWnd dock(desk);
-  ASSERT_TRUE(dock.AddWindow(kMain));
-  ASSERT_TRUE(dock.AddWindow(kOther));
-  dock.EnterSizeMove(kMain, {0, 0});
+  cMagneticWnd dock{desk};
+};
+
+TEST(Sizing, EachEdgeCodeMovesOnlyItsEdgesOntoTheTargets) {
+  const SizingDesk s({{kMain, {10, 10, 60, 60}}, {kOther, {400, 300, 700, 500}}});
   struct Case {
     int edge;
     Rect proposed, want;
@@ -290,7 +324,40 @@ TEST(Sizing, EachEdgeCodeMovesOnlyItsEdgesOntoTheTargets) {
       {cMagneticWnd::TopLeft, {390, 290, 500, 400}, {390, 290, 500, 400}}, // inside reach, no edge near
   };
   for (const auto &c : cases)
-    EXPECT_EQ(dock.Sizing(kMain, c.edge, c.proposed), c.want) << "edge " << c.edge;
+    EXPECT_EQ(s.size(c.edge, c.proposed), c.want) << "edge " << c.edge;
+}
+
+// Sizing starts from the rectangles taken when it began: the window's own among them is no
+// target, or every edge would snap back to where it was.
+TEST(Sizing, TheWindowsOwnPlaceIsNoTarget) {
+  const SizingDesk s({{kMain, {300, 300, 600, 420}}});
+  for (const auto &[edge, proposed] : {std::pair{int(cMagneticWnd::Right), Rect{300, 300, 605, 420}},
+                                       std::pair{int(cMagneticWnd::Left), Rect{297, 300, 600, 420}},
+                                       std::pair{int(cMagneticWnd::BottomLeft), Rect{303, 300, 600, 416}},
+                                       std::pair{int(cMagneticWnd::TopRight), Rect{300, 306, 592, 420}}})
+    EXPECT_EQ(s.size(edge, proposed), proposed) << "edge " << edge;
+}
+
+// Within one slot the edge moved from left to right tries the neighbour's left, then its right.
+TEST(Sizing, ANarrowNeighboursLeftEdgeComesFirst) {
+  const SizingDesk s({{kMain, {300, 300, 600, 420}}, {kOther, {700, 300, 706, 420}}});
+  EXPECT_EQ(s.size(cMagneticWnd::Right, {300, 300, 703, 420}).right, 700);
+  EXPECT_EQ(s.size(cMagneticWnd::Left, {703, 300, 900, 420}).left, 700);
+  EXPECT_EQ(s.size(cMagneticWnd::Left, {711, 300, 900, 420}).left, 706);
+}
+
+// The top or bottom edge is tested against a neighbour when the rectangle, as the left or
+// right edge's snap left it, reaches that neighbour across: an earlier slot's snap can bring a
+// later neighbour within reach.
+TEST(Sizing, TheTopAndBottomTestsReachFromTheSnappedRectangle) {
+  SizingDesk s({{kMain, {100, 100, 300, 300}},
+                {kLyrics, {405, 0, 500, 1000}},      // its left edge 5 px beyond the dragged right edge
+                {kPlaylist, {410, 204, 600, 300}}}); // 10 px beyond: out of reach until the snap
+  EXPECT_EQ(s.size(cMagneticWnd::TopRight, {100, 200, 400, 400}), (Rect{100, 204, 405, 400}));
+  // Without the first neighbour the second stays out of reach.
+  ASSERT_TRUE(s.dock.RemoveWindow(kLyrics));
+  s.dock.EnterSizeMove(kMain, {0, 0});
+  EXPECT_EQ(s.size(cMagneticWnd::TopRight, {100, 200, 400, 400}), (Rect{100, 200, 400, 400}));
 }
 
 } // namespace

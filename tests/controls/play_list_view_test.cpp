@@ -297,6 +297,36 @@ TEST(PlayListViewScroll, NumberColumnFollowsTheRowCount) {
   EXPECT_EQ(l.view.timeColumnWidth(), fm.horizontalAdvance(QStringLiteral("00:00:00")) + 4);
 }
 
+// Five rows measure "5", ten thousand "10000": both unlike the "000" the column starts at. The
+// widest number stays inside its column and the title starts just after it.
+TEST(PlayListViewScroll, NumberColumnIsAsWideAsTheRowCountsDigits) {
+  for (int rows : {5, 10000}) {
+    SCOPED_TRACE(rows);
+    List l(rows);
+    const QFontMetrics fm(l.view.font());
+    const int numW = fm.horizontalAdvance(QString::number(rows)) + 4;
+    ASSERT_NE(numW, fm.horizontalAdvance(QStringLiteral("000")) + 4);
+    l.view.ucBar().setValue(l.view.ucBar().Max()); // down to the last row
+    const QImage img = l.shot();
+    EXPECT_EQ(l.view.numberColumnWidth(), numW);
+    const QRect row = l.view.rowRect(rows - 1);
+    ASSERT_TRUE(l.view.rowsArea().contains(row));
+    const QRgb ink = rgb(l.view.ItemNorTextColor());
+    int lastNumberX = -1, firstTitleX = img.width();
+    for (int y = row.top(); y <= row.bottom(); ++y)
+      for (int x = row.left(); x < row.left() + numW + 20; ++x)
+        if (img.pixel(x, y) == ink) {
+          if (x < row.left() + numW)
+            lastNumberX = std::max(lastNumberX, x);
+          else
+            firstTitleX = std::min(firstTitleX, x);
+        }
+    EXPECT_GE(lastNumberX, row.left() + numW - 8) << "the number is drawn to its column's end";
+    EXPECT_GE(firstTitleX, row.left() + numW + 2);
+    EXPECT_LE(firstTitleX, row.left() + numW + 4);
+  }
+}
+
 // Records the rectangles the view repaints.
 struct PaintLog : QObject {
   bool eventFilter(QObject *, QEvent *e) override {

@@ -2,6 +2,8 @@
 #include "scrollbar_test_art.h"
 #include "support/mouse.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -297,6 +299,57 @@ TEST(ScrollbarMouse, HidingWhileHeldStopsTheRepeat) {
   b.bar.hide();
   EXPECT_FALSE(b.bar.timerRunning(ucScrollbar::kDelayTimer));
   EXPECT_EQ(b.bar.pressedPart(), kNoPart);
+}
+
+// While an arrow repeats, the mouse may go elsewhere without a release ever reaching the bar:
+// another window takes the activation, a modal window blocks the bar's, a pop-up opens, another
+// widget grabs the mouse. The repeat stops, as on the release.
+TEST(ScrollbarMouse, LosingTheMouseWhileAnArrowRepeatsStopsTheRepeat) {
+  enum Way { OtherWindow, ModalWindow, PopUp, Grab };
+  for (Way way : {OtherWindow, ModalWindow, PopUp, Grab}) {
+    SCOPED_TRACE(way);
+    Bar b;
+    b.bar.setValue(50);
+    b.bar.setChangeDelay(0);
+    b.bar.setChangeFrequency(25);
+    b.bar.show();
+    b.bar.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.bar.isActiveWindow(); }, 5000));
+    press(b.bar, {8, 90});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.bar.Value() >= 53; }, 5000)) << "repeating";
+
+    QWidget other;
+    QMenu menu;
+    menu.addAction(QStringLiteral("x"));
+    switch (way) {
+    case OtherWindow:
+      other.show();
+      QApplication::setActiveWindow(&other);
+      break;
+    case ModalWindow:
+      other.setWindowModality(Qt::ApplicationModal);
+      other.show();
+      break;
+    case PopUp: menu.popup(QPoint(300, 300)); break;
+    case Grab:
+      other.show();
+      other.grabMouse();
+      break;
+    }
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          return !b.bar.timerRunning(ucScrollbar::kRepeatTimer) &&
+                 !b.bar.timerRunning(ucScrollbar::kDelayTimer);
+        },
+        5000));
+    EXPECT_EQ(b.bar.pressedPart(), kNoPart);
+    const int stopped = b.bar.Value();
+    QTest::qWait(100);
+    EXPECT_EQ(b.bar.Value(), stopped);
+    if (way == Grab)
+      other.releaseMouse();
+    menu.close();
+  }
 }
 
 } // namespace

@@ -228,14 +228,25 @@ TEST_F(VondanTest, ANewPictureInThePressedStateShowsItsFirstLookAtOnce) {
   EXPECT_EQ(shown(button), other.copy(76, 0, 26, 30)); // the last look ends at the strip's edge
 }
 
-TEST_F(VondanTest, AFailedLoadKeepsTheOldPicture) {
+TEST_F(VondanTest, AFailedLoadKeepsTheOldPictureAndPath) {
+  const QString good = button.uPicPath();
   EXPECT_FALSE(button.setUPicPath(dir.filePath("missing.bmp")));
   EXPECT_TRUE(button.errorString().contains("missing.bmp"));
+  EXPECT_EQ(button.unreadableFiles(), QStringList{dir.filePath("missing.bmp")});
   QFile junk(dir.filePath("junk.bmp"));
   ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
   junk.write("BM not really");
   junk.close();
   EXPECT_FALSE(button.setUPicPath(junk.fileName()));
+  // A strip cut short is refused too, not drawn from the rows it lacks.
+  QFile whole(good);
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  QFile cut(dir.filePath("cut.bmp"));
+  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+  cut.write(whole.read(100));
+  cut.close();
+  EXPECT_FALSE(button.setUPicPath(cut.fileName()));
+  EXPECT_EQ(button.uPicPath(), good);
   // Frames of 2185 pixels do not fit the 16-bit twip sizes; 2184 do.
   const QString wide = dir.filePath("wide.bmp");
   ASSERT_TRUE(QImage(4 * 2185, 1, QImage::Format_RGB32).save(wide));

@@ -3,6 +3,7 @@
 // the first row, the link resolution authorises and opens it, the lyrics reach the view, and
 // at the song's end the player moves on to the next row by itself; a row whose stream file
 // is gone fails and gives way to the next one, and after the last row the first comes again.
+// Songs of the listener's own formats, a FLAC and an Opus song, sound at the null sink.
 
 #include "app/app_fixture.h"
 #include "app/qorvex.h"
@@ -12,6 +13,8 @@
 #include "lyrics/lrc_show.h"
 #include "player/state_texts.h"
 #include "player/test_audio.h"
+#include "support/null_sink.h"
+#include "support/scoped_env.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -23,6 +26,16 @@ class RoadOfASong : public test::AppFixture {
 protected:
   test::CatalogueServer server;
 };
+
+// A tone of `hertz` for `seconds` in the format the file name's extension says.
+bool makeTone(const QString &path, int hertz, int seconds) {
+  return test::run(QStringLiteral("ffmpeg"),
+                   {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                    QStringLiteral("sine=frequency=%1:duration=%2").arg(hertz).arg(seconds), "-ac", "2",
+                    path},
+                   QProcessEnvironment::systemEnvironment(), 60000)
+             .exitCode == 0;
+}
 
 TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
   const QString music = root.filePath("music");
@@ -93,6 +106,47 @@ TEST_F(RoadOfASong, StartListPlaysFromRowToRowWithLyrics) {
   EXPECT_FALSE(statesOfRow(2).contains(kStateBuffering)) << report();
   ASSERT_TRUE(QTest::qWaitFor([&] { return statesOfRow(0).count(kStateBuffering) >= 2; }, 30000)) << report();
   EXPECT_EQ(w.PlayIndex(), 0);
+  w.close();
+}
+
+TEST_F(RoadOfASong, FlacAndOpusSongsSoundAtTheNullSink) {
+  if (!test::nullSinkExists())
+    GTEST_SKIP() << "no PulseAudio server with the lumiqo_null sink (scripts/sound-server.sh starts one)";
+  const QString music = root.filePath("music");
+  ASSERT_TRUE(QDir().mkpath(music));
+  // Two pitches, to tell which song is heard; long enough to be heard on a busy machine.
+  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Lossless.flac", 440, 6));
+  ASSERT_TRUE(makeTone(music + "/Lumiqo Band - Small.opus", 660, 6));
+  ASSERT_TRUE(test::writeFile(music + "/catalogue.ini",
+                              "[start]\r\nLumiqo Band - Lossless.flac\r\nLumiqo Band - Small.opus\r\n"));
+  const QString served = server.start(music, root.filePath("catalogue.db"));
+  ASSERT_TRUE(served.isEmpty()) << served.toStdString();
+  qputenv("LUMIQO_SERVER", server.listen.toLatin1());
+  const test::ScopedEnv soundDevice("LUMIQO_AUDIO_DEVICE", QByteArray()); // the sound server, not silence
+  const test::ScopedEnv sink("PULSE_SINK", "lumiqo_null");
+
+  qorvex w;
+  ASSERT_TRUE(w.Form_Load().run);
+  ASSERT_EQ(w.ListCount(), 2);
+  QStringList states;
+  QObject::connect(&w, &qorvex::stateTextChanged,
+                   [&](const QString &t) { states << QString::number(w.PlayIndex()) + t; });
+  emit w.an_next->Click();
+  const std::pair<int, double> songs[] = {{0, 440.0}, {1, 660.0}};
+  for (const auto &[row, hertz] : songs) {
+    SCOPED_TRACE(row);
+    const QString playing = QString::number(row) + kStatePrefix + StateName(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.filter(playing).size() > 0; }, 60000))
+        << states.join('|').toStdString();
+    int stream = -1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (stream = test::ourSinkInput()) >= 0; }, 10000));
+    EXPECT_NEAR(test::tonePitch(test::recordSinkInput(stream, 1.2)), hertz, 15.0);
+  }
+  const QString log = server.log();
+  for (const char *format : {"flac", "opus"})
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("GET /\\S+\\.%1 20[06] ").arg(format)).match(log).hasMatch())
+        << log.toStdString();
   w.close();
 }
 

@@ -2,6 +2,7 @@
 #include "lyrics/frm_lrc_show.h"
 
 #include "lyrics/lrc_show.h"
+#include "support/key_pixels.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -41,6 +42,21 @@ TEST(FrmLrcShowHiDpi, TheTwiceSizeBitmapPaintsTheFrameMaskAndViewAtThePlainGeome
   EXPECT_EQ(window.surface().copy(102 + 40, 0, 510, 174).convertToFormat(QImage::Format_RGB32),
             twice.copy(102, 0, 510, 174).convertToFormat(QImage::Format_RGB32));
   EXPECT_FALSE(window.mask().contains(QPoint(325, 86)));
+}
+
+// The program's own twice-size bitmap: no key pixel inside the window's shape, at its size or
+// stretched.
+TEST(FrmLrcShowHiDpi, NoKeyPixelOfTheProgramsBitmapShows) {
+  ASSERT_TRUE(kTwiceSize);
+  const QImage skin = frmLrcShow::resourceSkin(2);
+  ASSERT_EQ(skin.devicePixelRatio(), 2);
+  frmLrcShow window(nullptr, skin);
+  window.show();
+  QApplication::processEvents();
+  EXPECT_EQ(test::keyPixelsShown(window.surface(), window.mask()), 0);
+  window.resize(451, 233);
+  EXPECT_EQ(test::keyPixelsShown(window.surface(), window.mask()), 0);
+  EXPECT_FALSE(window.mask().contains(QPoint(450, 232)));
 }
 
 } // namespace

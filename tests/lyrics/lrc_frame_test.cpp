@@ -58,10 +58,19 @@ TEST(LrcFrameTest, BeforeTheFirstLineAndAtTheLast) {
   LrcFrame f = computeFrame(late, 100, kFore, kLrc);
   EXPECT_EQ(f.place.c, 0);
   EXPECT_GT(f.offset, 150);
-  // At the last line the duration is 1 hundredth: the block leaves within a few.
-  f = computeFrame(late, 905, kFore, kLrc);
-  EXPECT_EQ(f.place.c, 2);
-  EXPECT_FLOAT_EQ(f.offset, -5 * 270 - 120);
+  // The last line, once begun, stays where a line starts and lit, however long the song
+  // goes on; the line before it is back to ForeColor.
+  for (float at : {900.5f, 905.0f, 6000.0f, 90000.0f}) {
+    f = computeFrame(late, at, kFore, kLrc);
+    EXPECT_EQ(f.place.c, 2) << at;
+    EXPECT_FLOAT_EQ(f.offset, 150) << at;
+    EXPECT_EQ(f.currentColour, RGB(255, 255, 0)) << at;
+  }
+  EXPECT_EQ(f.previousColour, kFore);
+  // Up to its start the line before it runs its course as any other.
+  f = computeFrame(late, 899.99f, kFore, kLrc);
+  EXPECT_EQ(f.place.c, 1);
+  EXPECT_NEAR(f.offset, -120, 0.1);
 }
 
 TEST(RedrawRule, OnAPixelOrAColourStepOfAHundred) {

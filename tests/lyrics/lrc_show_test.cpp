@@ -88,6 +88,28 @@ TEST_F(LrcShowTest, CurrentLineAtItsRowInItsColour) {
   EXPECT_GT(others.back(), top + 18);
 }
 
+TEST_F(LrcShowTest, TheLastLineStaysLitUntilTheSongEndsOrAnEndTag) {
+  const double height = QFontMetricsF(view.font()).height();
+  auto litRows = [&] {
+    view.redarw();
+    return rowsWith(view.grab().toImage().convertToFormat(QImage::Format_RGB32), RGB(255, 255, 0));
+  };
+  // No tag after the last line: a minute on, it is still there, lit, near the middle.
+  view.begin(0, false, QStringLiteral("[00:01.00]一二三\r\n[00:03.00]四五六"));
+  now += 63;
+  const std::vector<int> held = litRows();
+  ASSERT_FALSE(held.empty()) << "the last line must stay readable";
+  EXPECT_GE(held.front(), lineTop() + 150.0 / 15 - 1);
+  EXPECT_LE(held.back(), lineTop() + 150.0 / 15 + height + 1);
+
+  // An end tag after it: the line is lit until the tag, then nothing is lit any more.
+  view.begin(0, false, QStringLiteral("[00:01.00]一二三\r\n[00:03.00]四五六\r\n[00:05.00]"));
+  now += 4.5;
+  EXPECT_FALSE(litRows().empty());
+  now += 60;
+  EXPECT_TRUE(litRows().empty());
+}
+
 TEST_F(LrcShowTest, SleepingThroughStillTicksShowsWhatTickingEveryTimeShows) {
   LrcShow every;
   every.setClockForTesting([this] { return now; });

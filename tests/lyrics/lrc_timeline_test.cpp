@@ -155,6 +155,11 @@ TEST(FindLine, AgreesWithAFullScan) {
     EXPECT_EQ(place.q, std::max(c - 1, 0));
     const int span = lines[place.n].time - lines[c].time;
     EXPECT_EQ(place.d, span == 0 ? 1 : span);
+    if (c == last && p > lines[c].time) { // the last line, begun: it holds, lit
+      EXPECT_FLOAT_EQ(place.r, place.d) << p;
+      EXPECT_FLOAT_EQ(place.e, std::min<float>(p - lines[c].time, place.d)) << p;
+      continue;
+    }
     EXPECT_FLOAT_EQ(place.r, lines[place.n].time - p);
     EXPECT_FLOAT_EQ(place.e, p - lines[c].time);
   }

@@ -54,6 +54,8 @@ public:
   QString Title(int r) const override { return list.Title(r); }
   QString Author(int r) const override { return list.Author(r); }
   QString URL(int r) const override { return list.URL(r); }
+  QString StrTime(int r) const override { return list.StrTime(r); }
+  void setStrTime(int r, const QString &text) override { list.setStrTime(r, text); }
   void savelrc(QString &) override { ++savelrcCalls; }
   void startLinkResolution() override { ++linkResolutions; }
 };

@@ -24,15 +24,28 @@ TEST(CbassTime, MinutesAndSecondsWithinTheHour) {
   EXPECT_EQ(t.GetTime(3599), "59:59");
   EXPECT_EQ(t.GetTime(-5), "00:00");
   EXPECT_EQ(StateName(1), "播放");
+  // The play list's lengths keep their hours.
+  EXPECT_EQ(lengthText(185), "03:05");
+  EXPECT_EQ(lengthText(3599), "59:59");
+  EXPECT_EQ(lengthText(3600 + 125), "1:02:05");
+  EXPECT_EQ(lengthText(-5), "00:00");
   EXPECT_EQ(StateName(3), "暂停");
 }
 
-TEST(StreamChoice, Mp3WinsThenWmaElseNothing) {
+TEST(StreamChoice, Mp3WinsThenWmaThenTheOtherSongFormatsPlayAsMp3) {
   EXPECT_EQ(streamKindFor("http://h/a.wma?x=.mp3"), StreamKind::Mp3);
   EXPECT_EQ(streamKindFor("http://h/a.mp3.wma"), StreamKind::Mp3);
   EXPECT_EQ(streamKindFor("http://h/a.wma?tflag=1"), StreamKind::Wma);
+  EXPECT_EQ(streamKindFor("http://h/a.flac.wma?x=1"), StreamKind::Wma);
   EXPECT_EQ(streamKindFor("http://h/a.MP3"), StreamKind::None);
-  EXPECT_EQ(streamKindFor("http://h/a.ogg"), StreamKind::None);
+  for (const char *ext : {"flac", "m4a", "aac", "ogg", "opus"})
+    EXPECT_EQ(streamKindFor(QStringLiteral("http://h/21z/lq1.%1?tflag=1&pin=2&ip=3").arg(ext)),
+              StreamKind::Mp3)
+        << ext;
+  // The extension of the path counts, not a look-alike in the query or the host.
+  EXPECT_EQ(streamKindFor("http://h/a.txt?x=.flac"), StreamKind::None);
+  EXPECT_EQ(streamKindFor("http://ogg/a"), StreamKind::None);
+  EXPECT_EQ(streamKindFor("http://h/a.FLAC"), StreamKind::None);
 }
 
 class Sequencing : public ::testing::Test {
@@ -284,6 +297,36 @@ TEST_F(WithEngine, OnlyTheLastOfTwoQuickOpeningsStarts) {
   EXPECT_TRUE(core.Timer2.isActive());
   core.an_stop_Click();
   EXPECT_EQ(BASS_ChannelIsActive(second), BASS_ACTIVE_STOPPED);
+}
+
+TEST_F(WithEngine, TheOpenSongsRowShowsItsRealLengthInsteadOfAnInventedOne) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(test::makeMp3(dir.filePath("a.mp3"), 5));
+  test::MusicServer music(dir.path());
+  FakeFace face;
+  PlayerCore core{face};
+  for (int i = 0; i < 3; ++i)
+    face.list.AddItem(QStringLiteral("T%1").arg(i), QStringLiteral("A"), QStringLiteral("L%1").arg(i),
+                      QStringLiteral("0%1:17").arg(i + 5));
+  face.list.setPlayIndex(1);
+  core.state().cur_song = QStringLiteral("L1");
+  ASSERT_TRUE(core.PlayStreamFor(music.url("a.mp3")));
+  ASSERT_TRUE(waitForState(face, kStateBuffering));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return BASS_ChannelIsActive(core.state().cur_stream) == BASS_ACTIVE_PLAYING; }, 10000));
+  core.times_zt_Timer();
+  const QRegularExpression real(QStringLiteral("^00:0[45]$"));
+  EXPECT_TRUE(real.match(face.list.StrTime(1)).hasMatch()) << face.list.StrTime(1).toStdString();
+  EXPECT_EQ(face.list.StrTime(0), "05:17");
+  EXPECT_EQ(face.list.StrTime(2), "07:17");
+
+  // Another list loaded while the song plays: the row in its place is another song's.
+  face.list.setURL(1, QStringLiteral("L9"));
+  face.list.setStrTime(1, QStringLiteral("09:09"));
+  core.times_zt_Timer();
+  EXPECT_EQ(face.list.StrTime(1), "09:09");
+  EXPECT_EQ(face.list.StrTime(2), "07:17");
+  core.an_stop_Click();
 }
 
 TEST_F(WithEngine, EndOfStreamReachesTheUserInterfaceThread) {

@@ -5,6 +5,7 @@
 #include "base/endpoints.h"
 #include "base/gbk.h"
 #include "catalogue/hex_codec.h"
+#include "import_writer.h"
 #include "importer.h"
 
 #include <httplib.h>

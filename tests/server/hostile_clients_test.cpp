@@ -9,9 +9,13 @@
 #include "catalogue/hex_codec.h"
 #include "importer.h"
 #include "sqlite.h"
+#include "stream_validators.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <regex>
@@ -199,6 +203,69 @@ TEST_F(HostileClients, RangesServeOneRangeAtMost) {
   EXPECT_TRUE(tail.body == song_->substr(100));
 }
 
+TEST_F(HostileClients, RequestsTheHttpRulesForbidAreRefused) {
+  const auto status = [](const std::string &request) {
+    return parseReply(rawExchange(port(), request)).status;
+  };
+  const std::string get = "GET /soft/mlist0.asp HTTP/1.1\r\n";
+  const std::string close = "Connection: close\r\n\r\n";
+  EXPECT_EQ(status(get + "Host: 127.0.0.1\r\n" + close), 200);
+  EXPECT_EQ(status(get + close), 400);                                               // HTTP/1.1 without Host
+  EXPECT_EQ(status("GET /soft/mlist0.asp HTTP/1.0\r\n" + close), 200);               // HTTP/1.0 needs none
+  EXPECT_EQ(status(get + "Host: 127.0.0.1\r\nhost: evil.example\r\n" + close), 400); // two
+  EXPECT_EQ(status(get + "Host : 127.0.0.1\r\n" + close), 400); // white space before a colon
+  EXPECT_EQ(status(get + "Host: 127.0.0.1\r\nX-Forwarded-For : 10.0.0.1\r\n" + close), 400);
+  EXPECT_EQ(status(get + "Host: 127.0.0.1\r\nX-Forwarded-For\t: 10.0.0.1\r\n" + close), 400);
+  // Two lengths: whichever a proxy in front believes, the rest would be read as a second
+  // request. One refusal, and nothing answers the smuggled request.
+  const std::string smuggled = "GET /soft/mlist1.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n" + close;
+  const std::string twoLengths = rawExchange(
+      port(), "POST /soft/ip.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: " +
+                  std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled);
+  EXPECT_EQ(parseReply(twoLengths).status, 400);
+  EXPECT_EQ(twoLengths.find("HTTP/1.1", 1), std::string::npos) << twoLengths;
+  // The same length twice says nothing different.
+  EXPECT_EQ(
+      status("POST /soft/ip.asp HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 0\r\n" +
+             close),
+      200);
+}
+
+TEST_F(HostileClients, IfRangeServesAPartOnlyOfTheFileTheClientHasPartOf) {
+  // Modified an hour ago: its date is a validator as good as its tag.
+  const QString file = dir_->path() + QStringLiteral("/music/晨光.mp3");
+  const timespec anHourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.toLocal8Bit().constData(), anHourAgo, 0), 0);
+  const RawReply whole = parseReply(rawExchange(port(), streamRequest("bytes=0-")));
+  ASSERT_EQ(whole.status, 206);
+  const std::string etag = whole.header("ETag");
+  const std::string modified = whole.header("Last-Modified");
+  ASSERT_FALSE(etag.empty());
+  ASSERT_FALSE(modified.empty());
+  EXPECT_EQ(modified, httpDate(anHourAgo[1].tv_sec));
+
+  const auto resume = [&](const std::string &validator) {
+    return parseReply(rawExchange(port(), streamRequest("bytes=100-\r\nIf-Range: " + validator)));
+  };
+  for (const std::string &same : {etag, modified}) {
+    const RawReply part = resume(same);
+    EXPECT_EQ(part.status, 206) << same;
+    EXPECT_TRUE(part.body == song_->substr(100)) << same;
+  }
+  // A validator of another file, or of another version of it: the whole file.
+  for (const std::string &stale : {std::string("\"4-5-6\""), "W/" + etag, httpDate(std::time(nullptr) - 7200),
+                                   std::string("not a validator")}) {
+    const RawReply full = resume(stale);
+    EXPECT_EQ(full.status, 200) << stale;
+    EXPECT_EQ(full.header("ETag"), etag);
+    EXPECT_TRUE(full.body == *song_) << stale;
+  }
+  // The file changes: the tag the client holds no longer names it.
+  const timespec now[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.toLocal8Bit().constData(), now, 0), 0);
+  EXPECT_EQ(resume(etag).status, 200);
+}
+
 TEST(RangeHeader, OneRangeOrTheWholeFile) {
   using K = ByteRange::Kind;
   struct Case {
@@ -318,14 +385,24 @@ TEST(CachedReplies, FollowAnImportWhileServing) {
   }
 
   const QString root = dir.path() + QStringLiteral("/music");
-  writeFile(root + QStringLiteral("/catalogue.ini"), QStringLiteral("[start]\n乙.mp3\n").toUtf8());
+  writeFile(root + QStringLiteral("/catalogue.ini"), QStringLiteral("[start]\n乙.mp3\n丙.flac\n").toUtf8());
   writeFile(root + QStringLiteral("/甲.lrc"), QStringLiteral("[00:01.00]新词\n").toUtf8());
+  ASSERT_TRUE(makeAudio(root + QStringLiteral("/丙.flac"), QStringLiteral("丙"), QStringLiteral("刀郎")));
   importFolder(root.toStdString(), db);
   // The server notices the import within a moment.
-  for (int i = 0; i < 500 && titles(get("/soft/mlist0.asp")).size() != 1; ++i)
+  for (int i = 0; i < 500 && titles(get("/soft/mlist0.asp")).size() != 2; ++i)
     std::this_thread::sleep_for(10ms);
-  EXPECT_EQ(titles(get("/soft/mlist0.asp")), std::vector<QString>{QStringLiteral("乙")});
+  EXPECT_EQ(titles(get("/soft/mlist0.asp")),
+            (std::vector<QString>{QStringLiteral("乙"), QStringLiteral("丙")}));
   EXPECT_EQ(lyrics(), QStringLiteral("[00:01.00]新词\r\n"));
+  // The new song streams.
+  const std::string flac = CatalogueStore(db).translate(CatalogueStore(db).list(0).at(1).link)->streamPath;
+  const std::string tflag = StreamToken::tflagFor(std::time(nullptr));
+  const RawReply stream = parseReply(rawExchange(
+      server.port(), "GET /" + flac + "?tflag=" + tflag + "&pin=" + server.service().token().pinFor(tflag) +
+                         " HTTP/1.1\r\n" + kEnd));
+  EXPECT_EQ(stream.status, 200);
+  EXPECT_EQ(stream.header("Content-Type"), "audio/flac");
 }
 
 } // namespace

@@ -19,11 +19,6 @@ using namespace lumiqo::server::test;
 
 namespace {
 
-struct Row {
-  std::string link, title, artist, album;
-  std::optional<std::string> lyrics;
-};
-
 class Import : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -35,14 +30,7 @@ protected:
 
   ImportReport run() { return importFolder(root_.toStdString(), db_); }
 
-  std::map<std::string, Row> songs() {
-    Database db(db_, Database::Mode::ReadOnly);
-    Statement st = db.prepare("SELECT rel_path, link, title, artist, album, lyrics FROM songs");
-    std::map<std::string, Row> out;
-    while (st.step())
-      out[st.text(0)] = {st.text(1), st.text(2), st.text(3), st.text(4), st.optionalText(5)};
-    return out;
-  }
+  std::map<std::string, SongRow> songs() { return catalogueSongs(db_); }
 
   std::vector<std::string> list(int n) {
     CatalogueStore store(db_);
@@ -73,18 +61,18 @@ TEST_F(Import, TagsFileNamesAndBothLyricsEncodings) {
   EXPECT_EQ(report.warnings.size(), 1); // the file that is not audio
   const auto rows = songs();
   ASSERT_EQ(rows.size(), 4u);
-  const Row &tagged = rows.at("a/tagged.mp3");
+  const SongRow &tagged = rows.at("a/tagged.mp3");
   EXPECT_EQ(tagged.title, "晚风Song 1");
   EXPECT_EQ(tagged.artist, "林俊杰");
   EXPECT_EQ(tagged.album, "专辑A");
   EXPECT_EQ(tagged.lyrics, "[00:01.00]晚风吹过\r\n"); // GBK sidecar
   EXPECT_EQ(rows.at("a/window.wma").title, "窗外");
   EXPECT_FALSE(rows.at("a/window.wma").lyrics);
-  const Row &named = rows.at("b/陈奕迅 - 无名的歌.mp3");
+  const SongRow &named = rows.at("b/陈奕迅 - 无名的歌.mp3");
   EXPECT_EQ(named.title, "无名的歌");
   EXPECT_EQ(named.artist, "陈奕迅");
   EXPECT_EQ(named.lyrics, "[00:02.00]没有名字\r\n[00:03.00]第二句"); // UTF-8 with a byte-order mark
-  const Row &titleOnly = rows.at("b/只有标题.MP3");
+  const SongRow &titleOnly = rows.at("b/只有标题.MP3");
   EXPECT_EQ(titleOnly.title, "只有标题");
   EXPECT_EQ(titleOnly.artist, "孙燕姿");
   // Without catalogue.ini every song is in the start list, and the charts are empty.

@@ -1,5 +1,7 @@
 #include "server_fixture.h"
 
+#include "sqlite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,16 @@
 
 namespace lumiqo::server::test {
 
-bool makeAudio(const QString &path, const QString &title, const QString &artist, const QString &album) {
+bool makeAudio(const QString &path, const QString &title, const QString &artist, const QString &album,
+               const QStringList &metadata) {
   QDir().mkpath(QFileInfo(path).path());
-  const bool wma = path.endsWith(QLatin1String(".wma"));
+  const QString ext = QFileInfo(path).suffix().toLower();
+  const QString codec = ext == "wma"                   ? QStringLiteral("wmav2")
+                        : ext == "flac"                ? QStringLiteral("flac")
+                        : ext == "m4a" || ext == "aac" ? QStringLiteral("aac")
+                        : ext == "ogg"                 ? QStringLiteral("libvorbis")
+                        : ext == "opus"                ? QStringLiteral("libopus")
+                                                       : QStringLiteral("libmp3lame");
   QStringList args = {QStringLiteral("-loglevel"),
                       QStringLiteral("error"),
                       QStringLiteral("-y"),
@@ -18,9 +27,9 @@ bool makeAudio(const QString &path, const QString &title, const QString &artist,
                       QStringLiteral("-i"),
                       QStringLiteral("sine=frequency=440:duration=1"),
                       QStringLiteral("-c:a"),
-                      wma ? QStringLiteral("wmav2") : QStringLiteral("libmp3lame"),
-                      QStringLiteral("-b:a"),
-                      QStringLiteral("64k")};
+                      codec};
+  if (ext != "flac")
+    args << QStringLiteral("-b:a") << QStringLiteral("64k");
   const auto meta = [&](const char *key, const QString &value) {
     if (!value.isEmpty())
       args << QStringLiteral("-metadata") << QStringLiteral("%1=%2").arg(QLatin1String(key), value);
@@ -28,8 +37,52 @@ bool makeAudio(const QString &path, const QString &title, const QString &artist,
   meta("title", title);
   meta("artist", artist);
   meta("album", album);
+  for (const QString &m : metadata)
+    args << QStringLiteral("-metadata") << m;
   args << path;
   return QProcess::execute(QStringLiteral("ffmpeg"), args) == 0;
+}
+
+QByteArray id3v2Tag(const std::vector<std::pair<QByteArray, QByteArray>> &frames) {
+  QByteArray body;
+  for (const auto &[id, content] : frames) {
+    const auto size = static_cast<quint32>(content.size());
+    body += id.left(4);
+    for (int shift = 24; shift >= 0; shift -= 8)
+      body += static_cast<char>((size >> shift) & 0xFF);
+    body += QByteArray(2, '\0') + content;
+  }
+  QByteArray tag("ID3\x03\x00\x00", 6);
+  const auto size = static_cast<quint32>(body.size());
+  for (int shift = 21; shift >= 0; shift -= 7) // "syncsafe": seven bits a byte
+    tag += static_cast<char>((size >> shift) & 0x7F);
+  return tag + body;
+}
+
+QByteArray withoutId3v2(const QByteArray &mp3) {
+  if (!mp3.startsWith("ID3") || mp3.size() < 10)
+    return mp3;
+  int size = 0;
+  for (int i = 6; i < 10; ++i)
+    size = (size << 7) | (static_cast<unsigned char>(mp3[i]) & 0x7F);
+  return mp3.mid(10 + size);
+}
+
+QByteArray usltBody(const QString &lyrics) {
+  QByteArray body("\x01"
+                  "eng"
+                  "\xFF\xFE\x00\x00\xFF\xFE",
+                  10); // UTF-16, language, empty description
+  body.append(reinterpret_cast<const char *>(lyrics.utf16()), lyrics.size() * 2);
+  return body;
+}
+
+QByteArray id3v1Tag(const QByteArray &title, const QByteArray &artist) {
+  const auto field = [](const QByteArray &text, int size) {
+    return text.left(size).leftJustified(size, '\0');
+  };
+  return "TAG" + field(title, 30) + field(artist, 30) + field({}, 30) + field("2001", 4) + field({}, 30) +
+         "\xFF";
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
@@ -37,6 +90,21 @@ void writeFile(const QString &path, const QByteArray &bytes) {
   QFile file(path);
   if (file.open(QIODevice::WriteOnly))
     file.write(bytes);
+}
+
+QByteArray readFile(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::map<std::string, SongRow> catalogueSongs(const std::string &db) {
+  Database database(db, Database::Mode::ReadOnly);
+  Statement st =
+      database.prepare("SELECT rel_path, link, title, artist, album, stream_path, lyrics FROM songs");
+  std::map<std::string, SongRow> out;
+  while (st.step())
+    out[st.text(0)] = {st.text(1), st.text(2), st.text(3), st.text(4), st.text(5), st.optionalText(6)};
+  return out;
 }
 
 RunningServer::RunningServer(const std::string &dbPath, ServiceOptions options) : store_(dbPath) {

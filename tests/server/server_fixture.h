@@ -9,8 +9,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -19,11 +21,33 @@
 
 namespace lumiqo::server::test {
 
-// A short sine tone as MP3 or WMA (by extension), with the given tags (empty: none).
-// Returns false when ffmpeg fails.
-bool makeAudio(const QString &path, const QString &title, const QString &artist, const QString &album = {});
+// A short sine tone in the song format its extension names (MP3, WMA, FLAC, M4A, AAC, Ogg
+// Vorbis, Opus), with the given tags (empty: none) and more "key=value" metadata ("lyrics=..."
+// goes where M4A and Vorbis comments keep lyrics; MP3's lyrics frame ffmpeg cannot write: see
+// id3v2Tag). Returns false when ffmpeg fails.
+bool makeAudio(const QString &path, const QString &title, const QString &artist, const QString &album = {},
+               const QStringList &metadata = {});
+
+// Tags written byte by byte, as Windows programs and tag editors write them.
+// An ID3v2.3 tag: frames of four-letter ids with their bodies (encoding byte first).
+QByteArray id3v2Tag(const std::vector<std::pair<QByteArray, QByteArray>> &frames);
+// An MP3 without the ID3v2 tag in front of it (ffmpeg writes one naming itself).
+QByteArray withoutId3v2(const QByteArray &mp3);
+// A USLT (lyrics) frame body in UTF-16 with a byte-order mark.
+QByteArray usltBody(const QString &lyrics);
+// A 128-byte ID3v1 tag with title and artist as they are given (GBK bytes, say).
+QByteArray id3v1Tag(const QByteArray &title, const QByteArray &artist);
 
 void writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
+
+// A song as the catalogue holds it.
+struct SongRow {
+  std::string link, title, artist, album, streamPath;
+  std::optional<std::string> lyrics;
+};
+// Every song of a catalogue, by its path below the imported folder.
+std::map<std::string, SongRow> catalogueSongs(const std::string &db);
 
 // A served catalogue: the store and the service, serving in a thread until destroyed.
 class RunningServer {

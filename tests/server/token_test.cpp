@@ -65,6 +65,11 @@ TEST(LrcText, EncodingsHeadersAndPlainText) {
   EXPECT_EQ(decodeLrc("\xC4\xE3\xBA\xC3\n"), QStringLiteral("你好\r\n"));         // GBK
   EXPECT_EQ(decodeLrc("\xE4\xBD\xA0\xE5\xA5\xBD\r"), QStringLiteral("你好\r\n")); // UTF-8, lone CR
   EXPECT_EQ(decodeLrc("\xFF\xFE`O}Y"), QStringLiteral("你好"));                   // UTF-16 LE
+  // GBK whose last character looks like the start of a UTF-8 one is not cut short.
+  EXPECT_EQ(decodeLrc("[00:01.00]\xE9\xA3"), QStringLiteral("[00:01.00]椋"));
+  EXPECT_TRUE(lrcIsTimed(QStringLiteral("words\r\n[01:02.03]line")));
+  EXPECT_TRUE(lrcIsTimed(QStringLiteral("[1：02]line")));
+  EXPECT_FALSE(lrcIsTimed(QStringLiteral("[ti:title]\r\nwords only [chorus]")));
   const QString lrc =
       QStringLiteral("[ti: 标题 ]\r\n[AR:歌手]\r\n[00:01.00][00:05.00]第一句\r\n[00:02.00]\r\n");
   EXPECT_EQ(lrcHeader(lrc, QLatin1String("ti")), QStringLiteral("标题"));

@@ -1,7 +1,9 @@
 // The art the build draws: every file of the skin folder and every compiled picture exists at
 // its size (and at twice it), loads, keeps its key colours clean, and lines up with the face
 // or window it is laid on.
+#include "controls/colour_key_mask.h"
 #include "controls/skin_resources.h"
+#include "support/key_pixels.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -216,6 +218,32 @@ TEST(SkinArt, WindowOutlinesAreCleanlyKeyed) {
         for (int x = 0; x < image.width(); ++x)
           fringe += nearRed(image.pixel(x, y));
       EXPECT_EQ(fringe, 0);
+    }
+}
+
+// The key never shares a logical pixel with the art, so the window's shape, made of whole
+// logical pixels, cuts it all away at twice the size too; and no key pixel is left inside the
+// shape the program makes from the art at either size.
+TEST(SkinArt, NoKeyPixelSurvivesTheWindowsShapeAtEitherSize) {
+  for (const char *name : {"s_main1.bmp", "s_list1.bmp", "lrcshow.bmp"})
+    for (int scale : {1, 2}) {
+      const QString path = resource(scale == 1 ? name : twice(name));
+      SCOPED_TRACE(path.toStdString());
+      QImage image = load(path).convertToFormat(QImage::Format_RGB32);
+      int mixed = 0;
+      for (int y = 0; y < image.height(); y += scale)
+        for (int x = 0; x < image.width(); x += scale) {
+          int keys = 0;
+          for (int dy = 0; dy < scale; ++dy)
+            for (int dx = 0; dx < scale; ++dx)
+              keys += isRed(image.pixel(x + dx, y + dy));
+          mixed += keys > 0 && keys < scale * scale;
+        }
+      EXPECT_EQ(mixed, 0) << "logical pixels holding the key and art both";
+      image.setDevicePixelRatio(scale);
+      const QRegion shape = lumiqo::colourKeyMask(image);
+      EXPECT_FALSE(shape.isEmpty());
+      EXPECT_EQ(lumiqo::test::keyPixelsShown(image, shape), 0);
     }
 }
 

@@ -43,11 +43,21 @@ QImage coverage(QSize size, const QPainterPath &shape, int scale) {
 void keyOutside(QImage &image, const QPainterPath &shape, int scale) {
   const QImage mask = coverage(image.size() / scale, shape, scale);
   const QRgb key = colour::key.rgb();
+  // A window's shape is cut in whole logical pixels: the key fills a logical pixel whole or not
+  // at all, decided by the pixel's mean coverage, so that no edge pixel shares a logical pixel
+  // with the key. Inside a kept logical pixel each device pixel blends by its own coverage.
+  const auto keyedPixel = [&](int lx, int ly) {
+    int sum = 0;
+    for (int dy = 0; dy < scale; ++dy)
+      for (int dx = 0; dx < scale; ++dx)
+        sum += mask.constScanLine(ly * scale + dy)[lx * scale + dx];
+    return sum < 64 * scale * scale;
+  };
   for (int y = 0; y < image.height(); ++y) {
     auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
     const uchar *cover = mask.constScanLine(y);
     for (int x = 0; x < image.width(); ++x) {
-      if (cover[x] < 64)
+      if (keyedPixel(x / scale, y / scale))
         line[x] = key;
       else if (cover[x] < 255)
         line[x] = mix(colour::edge, QColor(line[x]), cover[x] / 255.0).rgb();

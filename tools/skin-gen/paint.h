@@ -49,8 +49,9 @@ public:
 };
 
 // Turns everything outside `shape` pure red. Pixels on the edge are blended with the outline
-// colour by their coverage (never towards red), so no pink fringe can appear; a pixel less than a
-// quarter covered becomes red.
+// colour by their coverage (never towards red), so no pink fringe can appear; a logical pixel
+// less than a quarter covered becomes red whole, at twice the size too, where the window's shape
+// cannot cut it in parts.
 void keyOutside(QImage &image, const QPainterPath &shape, int scale);
 
 // The pixels of `image` under the logical rectangle `logical`.

@@ -4,6 +4,7 @@
 #include "player/engine/audio_fixtures.h"
 #include "player/engine/bass.h"
 #include "player/engine/pulse_output.h"
+#include "support/null_sink.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -26,33 +27,6 @@ void pump(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-}
-
-bool nullSinkExists() {
-  QProcess pactl;
-  pactl.start("pactl", {"list", "short", "sinks"});
-  if (!pactl.waitForFinished(5000) || pactl.exitCode() != 0)
-    return false;
-  return pactl.readAllStandardOutput().contains("lumiqo_null");
-}
-
-// The index of this process's playback stream on the server, or -1; recording only it keeps
-// other programs playing into the same sink out of the recording.
-int ourSinkInput() {
-  QProcess pactl;
-  pactl.start("pactl", {"list", "sink-inputs"});
-  if (!pactl.waitForFinished(5000))
-    return -1;
-  int index = -1;
-  const QString pid = QString::number(QCoreApplication::applicationPid());
-  for (const QString &line : QString::fromUtf8(pactl.readAllStandardOutput()).split('\n')) {
-    const QString t = line.trimmed();
-    if (t.startsWith("Sink Input #"))
-      index = t.mid(12).toInt();
-    else if (t == "application.process.id = \"" + pid + "\"")
-      return index;
-  }
-  return -1;
 }
 
 void countEnd(HSYNC, DWORD, DWORD, void *user) {
