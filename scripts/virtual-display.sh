@@ -90,11 +90,15 @@ PY
 }
 
 stop_virtual_display() {
-  [ -n "${LUMIQO_VD_COMPOSITOR:-}" ] && kill "$LUMIQO_VD_COMPOSITOR" 2>/dev/null && wait "$LUMIQO_VD_COMPOSITOR" 2>/dev/null
-  [ -n "${LUMIQO_VD_TRAY:-}" ] && kill "$LUMIQO_VD_TRAY" 2>/dev/null && wait "$LUMIQO_VD_TRAY" 2>/dev/null
-  [ -n "${LUMIQO_VD_WM:-}" ] && kill "$LUMIQO_VD_WM" 2>/dev/null && wait "$LUMIQO_VD_WM" 2>/dev/null
-  [ -n "${LUMIQO_VD_XVFB:-}" ] && kill "$LUMIQO_VD_XVFB" 2>/dev/null && wait "$LUMIQO_VD_XVFB" 2>/dev/null
-  [ -n "${LUMIQO_VD_DIR:-}" ] && rm -rf "$LUMIQO_VD_DIR"
+  # Every step runs even when one fails (a process already gone), also in scripts that run
+  # with errexit: there a failing `wait` used to end the function before Xvfb was stopped.
+  local pid
+  for pid in "${LUMIQO_VD_COMPOSITOR:-}" "${LUMIQO_VD_TRAY:-}" "${LUMIQO_VD_WM:-}" "${LUMIQO_VD_XVFB:-}"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  [ -z "${LUMIQO_VD_DIR:-}" ] || rm -rf "$LUMIQO_VD_DIR"
   LUMIQO_VD_WM= LUMIQO_VD_XVFB= LUMIQO_VD_DIR= LUMIQO_VD_TRAY= LUMIQO_VD_COMPOSITOR=
   return 0
 }

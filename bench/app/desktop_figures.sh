@@ -2,7 +2,9 @@
 # The player on a virtual desktop (window manager, tray, compositing manager): how long from
 # launch until its three windows are managed and until the main window has faded in, what it
 # costs while nothing but the caption moves, while a song plays with the lyrics and the caption
-# moving, and what it holds in memory. Figures only, never verdicts.
+# moving, and what it holds in memory; at rest also covered by another window and with the
+# screen saver on. The X server's share counts Xvfb, the window manager, the tray and the
+# compositing manager. Figures only, never verdicts.
 # Usage: bench/app/desktop_figures.sh [BUILD_DIR]   (default build/; RUNS=5 SECONDS_CPU=30)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,10 +38,13 @@ server_pid=$!
 start_virtual_display --tray --compositor || { echo "no virtual desktop"; exit 1; }
 
 export LUMIQO_SERVER=127.0.0.1:$port LUMIQO_AUDIO_DEVICE=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run
-python3 - "$build/bin/lumiqo" "$runs" "$cpu_seconds" <<'PY'
+# The desktop's own processes, whose share of the CPU counts as the X server's.
+desktop="$LUMIQO_VD_XVFB $LUMIQO_VD_WM ${LUMIQO_VD_TRAY:-} ${LUMIQO_VD_COMPOSITOR:-}"
+python3 - "$build/bin/lumiqo" "$runs" "$cpu_seconds" "$desktop" <<'PY'
 import os, re, statistics, subprocess, sys, time
 
 player, runs, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+desktop = [int(p) for p in sys.argv[4].split()]
 hz = os.sysconf("SC_CLK_TCK")
 
 def cpu(pid):
@@ -88,9 +93,13 @@ def launch():
     return p, main, mapped, faded
 
 def measure(pid, seconds):
-    c0, s0 = cpu(pid), switches(pid)
+    """% of a core of the player and of the X server (with the window manager, tray and
+    compositing manager), and the player's switches a second."""
+    c0, s0, x0, t0 = cpu(pid), switches(pid), sum(cpu(p) for p in desktop), time.monotonic()
     time.sleep(seconds)
-    return (cpu(pid) - c0) / seconds * 100, (switches(pid) - s0) / seconds
+    dt = time.monotonic() - t0
+    x = (sum(cpu(p) for p in desktop) - x0) / dt * 100
+    return (cpu(pid) - c0) / dt * 100, (switches(pid) - s0) / dt, x
 
 mapped, faded = [], []
 for _ in range(runs):
@@ -104,19 +113,34 @@ print(f"launch -> main window faded in:  median {statistics.median(faded):.0f} m
 
 p, main, _, _ = launch()
 time.sleep(3)
-load, sw = measure(p.pid, seconds)
+load, sw, x = measure(p.pid, seconds)
 rss, pss = memory(p.pid)
-print(f"idle, the welcome caption scrolling: {load:.2f} % of a core, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
+print(f"idle, the welcome caption scrolling: {load:.2f} % of a core, X server {x:.2f} %, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
+# Covered by another window (an xev window over the whole screen), then the screen saver on.
+cover = subprocess.Popen(["xev", "-geometry", "1280x800+0+0", "-name", "cover"], stdout=subprocess.DEVNULL)
+time.sleep(2)
+subprocess.run(["xdotool", "search", "--sync", "--name", "^cover$", "windowmove", "0", "0", "windowraise"], capture_output=True)
+time.sleep(2)
+load, sw, x = measure(p.pid, seconds)
+print(f"idle, covered by another window:     {load:.2f} % of a core, X server {x:.2f} %, {sw:.0f} switches/s")
+cover.terminate(); cover.wait()
+time.sleep(2)
+subprocess.run(["xset", "s", "activate"])
+time.sleep(1)
+load, sw, x = measure(p.pid, seconds)
+print(f"idle, the screen saver on:           {load:.2f} % of a core, X server {x:.2f} %, {sw:.0f} switches/s")
+subprocess.run(["xset", "s", "reset"])
+time.sleep(2)
 geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", main], capture_output=True, text=True).stdout
 x = int(re.search(r"X=(\d+)", geometry).group(1)); y = int(re.search(r"Y=(\d+)", geometry).group(1))
 subprocess.run(["xdotool", "mousemove", str(x + 39), str(y + 40), "click", "1"])  # the next button
 time.sleep(6)
-load, sw = measure(p.pid, seconds)
+load, sw, x = measure(p.pid, seconds)
 rss, pss = memory(p.pid)
-print(f"playing, lyrics scrolling, caption still: {load:.2f} % of a core, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
+print(f"playing, lyrics scrolling, caption still: {load:.2f} % of a core, X server {x:.2f} %, {sw:.0f} switches/s, RSS {rss:.0f} MB, PSS {pss:.0f} MB")
 subprocess.run(["xdotool", "mousemove", str(x + 87), str(y + 22), "click", "1"])  # the lyrics window away
 time.sleep(2)
-load, sw = measure(p.pid, seconds)
-print(f"playing, lyrics window faded out:       {load:.2f} % of a core, {sw:.0f} switches/s")
+load, sw, x = measure(p.pid, seconds)
+print(f"playing, lyrics window faded out:       {load:.2f} % of a core, X server {x:.2f} %, {sw:.0f} switches/s")
 p.terminate(); p.wait()
 PY

@@ -2,7 +2,9 @@
 
 #include "app/accessible/accessible_factory.h"
 #include "app/instance/instance_channel.h"
+#include "app/screen_sleep.h"
 #include "app/tray_icon.h"
+#include "app/window_occlusion.h"
 #include "base/app_folder.h"
 #include "base/message_box.h"
 #include "base/twips.h"
@@ -119,8 +121,11 @@ muen &qorvex::menus() {
 }
 
 void qorvex::updateCaptionClock() {
-  // A window that is away shows nothing: no ticks then.
-  const bool away = close_state == 1 || isMinimized() || (close_state == 2 && !isVisible());
+  // A caption nobody can see gets no ticks: its window is away or covered, or the screen
+  // sleeps.
+  const bool away = close_state == 1 || isMinimized() || (close_state == 2 && !isVisible()) ||
+                    (captionOcclusion_ && captionOcclusion_->covered()) ||
+                    (screenSleep_ && screenSleep_->asleep());
   if (!away) {
     if (!gs_timer.isActive())
       gs_timer.start();
@@ -131,6 +136,13 @@ void qorvex::updateCaptionClock() {
 
 void qorvex::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
+  if (!captionOcclusion_) {
+    // Watched from the first showing on, when the window exists on the desktop.
+    captionOcclusion_ = new WindowOcclusion(*gd_show, this);
+    connect(captionOcclusion_, &WindowOcclusion::coveredChanged, this, &qorvex::updateCaptionClock);
+    screenSleep_ = new ScreenSleep(QDBusConnection::sessionBus(), this);
+    connect(screenSleep_, &ScreenSleep::asleepChanged, this, &qorvex::updateCaptionClock);
+  }
   updateCaptionClock();
 }
 

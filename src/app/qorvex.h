@@ -31,6 +31,8 @@
 
 namespace lumiqo {
 
+class ScreenSleep;
+class WindowOcclusion;
 class SingleInstance;
 class Winsocks;
 class LyricsHandover;
@@ -261,6 +263,9 @@ private:
   frmPlayList *playListWindow_ = nullptr;
   muen *menus_ = nullptr;
   MagneticDock *oMagneticWnd_ = nullptr;
+  // Whether anyone can see the caption (made at the first showing).
+  WindowOcclusion *captionOcclusion_ = nullptr;
+  ScreenSleep *screenSleep_ = nullptr;
   // The main window's own move loop, which the face's mouse drives.
   WindowDragLoop *dragLoop_ = nullptr;
   QString stateText_; // what was last written into play_zt, as written

@@ -1,25 +1,17 @@
 #include "controls/owned_window.h"
 
+#include "controls/xcb_reply.h"
+
 #include <QEvent>
-#include <QGuiApplication>
 #include <QVariant>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace lumiqo {
 namespace {
-
-struct FreeDeleter {
-  void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
   XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
@@ -30,10 +22,9 @@ xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
 // Adds the skip states to the _NET_WM_STATE of a window that is not mapped yet (the window
 // manager reads it at the map; Qt adds its own states to it afterwards, keeping these).
 void addSkipStates(QWidget *window) {
-  auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->connection())
+  xcb_connection_t *c = qtXcbConnection();
+  if (!c)
     return;
-  xcb_connection_t *c = x11->connection();
   static const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
   static const xcb_atom_t skipTaskBar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
   static const xcb_atom_t skipPager = internAtom(c, "_NET_WM_STATE_SKIP_PAGER");

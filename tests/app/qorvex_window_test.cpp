@@ -287,6 +287,9 @@ TEST_F(SkinnedWindow, MinimiseToTheTrayAndRestore) {
   EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
 }
 
+// A restore that hides a window on its way back (shown, hidden and shown again within a few
+// milliseconds) can leave a busy window manager with the window withdrawn, and the player in the
+// tray with no window: each window is shown once and never hidden until the next minimise.
 TEST_F(SkinnedWindow, TheRestoresFadeInNeverHidesTheWindow) {
   auto w = loaded();
   emit w->an_minimize->Click();
@@ -294,9 +297,20 @@ TEST_F(SkinnedWindow, TheRestoresFadeInNeverHidesTheWindow) {
   ASSERT_FALSE(w->isVisible());
   std::vector<bool> shownAtEachStep;
   QObject::connect(&w->danru1, &danru::FadeStep, w.get(), [&] { shownAtEachStep.push_back(w->isVisible()); });
+  struct HideCounter : QObject {
+    int hides = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+      hides += event->type() == QEvent::Hide;
+      return false;
+    }
+  } counter;
+  w->installEventFilter(&counter);
+  w->playListWindow().installEventFilter(&counter);
   w->vond_tp_DoubleClick();
   settle(*w);
   EXPECT_EQ(shownAtEachStep, std::vector<bool>(9, true));
+  EXPECT_EQ(counter.hides, 0);
+  EXPECT_TRUE(w->playListWindow().isVisible());
 }
 
 TEST_F(SkinnedWindow, ALinkHandedOverWhileInTheTrayBringsTheWindowBackOpaque) {

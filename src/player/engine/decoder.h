@@ -24,6 +24,9 @@ public:
                                        std::string *error = nullptr);
   // Starts loading the decoder library on a thread of its own, once; returns at once.
   static void prepare();
+  // Called on a stream's own thread once its buffers are full: hands back the pages of the
+  // decoder's libraries that only loading and opening needed.
+  static void streamSettled();
 
   virtual ~Decoder() = default;
 

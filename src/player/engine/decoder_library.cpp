@@ -3,7 +3,11 @@
 // may outlive any caller.
 #include "player/engine/decoder.h"
 
+#include "player/engine/loaded_pages.h"
+
 #include <climits>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include <dlfcn.h>
@@ -19,7 +23,8 @@ constexpr const char *kLibraryName = "liblumiqo_decoder.so";
 
 struct Library {
   OpenFunction open = nullptr;
-  std::string error; // why it could not be loaded
+  std::string error;             // why it could not be loaded
+  std::set<std::string> brought; // the libraries loading it brought in
 };
 
 // The folder of the running program, with its slash; empty when /proc does not say.
@@ -37,6 +42,7 @@ Library load() {
   // Beside the program first (the build tree, the installed program folder), then wherever
   // the dynamic loader looks.
   void *handle = nullptr;
+  const std::set<std::string> before = loadedLibraries();
   for (const std::string &path : {programFolder() + kLibraryName, std::string(kLibraryName)}) {
     handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle)
@@ -46,6 +52,9 @@ Library load() {
   }
   if (!handle)
     return library;
+  for (const std::string &name : loadedLibraries())
+    if (!before.count(name))
+      library.brought.insert(name);
   library.open = reinterpret_cast<OpenFunction>(::dlsym(handle, "lumiqo_decoder_open"));
   if (!library.open)
     library.error = std::string(kLibraryName) + " has no entry point lumiqo_decoder_open";
@@ -68,6 +77,16 @@ std::unique_ptr<Decoder> Decoder::open(const std::string &location, Interrupt in
     return nullptr;
   }
   return std::unique_ptr<Decoder>(lib.open(location, std::move(interrupt), error));
+}
+
+void Decoder::streamSettled() {
+  // Loading the libraries and every opening (which tries each container's probe and looks
+  // through the codec tables) touch far more of them than decoding does. One stream at a time
+  // looks; another that finishes opening meanwhile leaves it to that one.
+  static std::mutex busy;
+  std::unique_lock lock(busy, std::try_to_lock);
+  if (lock.owns_lock())
+    releaseCleanPages(library().brought);
 }
 
 void Decoder::prepare() {

@@ -3,15 +3,26 @@
 #include "player/engine/audio_format.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace lumiqo::engine {
 
 namespace {
 
 constexpr pa_sample_spec kSpec{PA_SAMPLE_S16LE, kSampleRate, kChannels};
-// The output's buffer: long enough that the server wakes us rarely, short enough that
-// pausing and the position feel immediate.
-constexpr pa_usec_t kTargetLatency = 250'000;
+// The output's buffer, and how much of it is refilled at a time. Left to itself the server
+// asks for 20 ms at a time: fifty wake-ups a second of this output's thread, the decoder's
+// and the server's. A second refilled 400 ms at a time wakes everyone two or three times a
+// second. With an adjusted latency the server runs the device about (buffer - 2 x refill) / 2
+// ahead, here 100 ms; a refill of half the buffer or more would leave it nothing and make it
+// spin. Pausing stays immediate (a cork), and the
+// position comes from the server's latency, so the size does not show.
+constexpr pa_usec_t kTargetLatency = 1'000'000;
+constexpr pa_usec_t kRefill = 400'000;
+// A stream starts playing once this much waits (the server's choice would be 600 ms).
+constexpr pa_usec_t kStartAfter = 200'000;
+static_assert(2 * kRefill < kTargetLatency);
+std::atomic<std::uint64_t> refills{0};
 constexpr pa_usec_t kConnectTimeout = 5'000'000;
 
 void signalMainloop(void *mainloop) {
@@ -45,6 +56,7 @@ private:
   void cork(bool on);
   void fill(std::size_t wanted); // under the main loop lock
   static void onWrite(pa_stream *, std::size_t bytes, void *self) {
+    refills.fetch_add(1, std::memory_order_relaxed);
     static_cast<PulseSink *>(self)->fill(bytes);
   }
   static void onDrained(pa_stream *, int success, void *self);
@@ -73,8 +85,8 @@ std::unique_ptr<PulseSink> PulseSink::create(std::shared_ptr<PulseOutput> output
   pa_buffer_attr attr{};
   attr.maxlength = std::uint32_t(-1);
   attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &kSpec));
-  attr.prebuf = std::uint32_t(-1);
-  attr.minreq = std::uint32_t(-1);
+  attr.prebuf = std::uint32_t(pa_usec_to_bytes(kStartAfter, &kSpec));
+  attr.minreq = std::uint32_t(pa_usec_to_bytes(kRefill, &kSpec));
   attr.fragsize = std::uint32_t(-1);
   pa_cvolume volume = volumeOf(sink->output_->volume_);
   auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
@@ -223,6 +235,10 @@ std::shared_ptr<PulseOutput> PulseOutput::connect(std::string *error) {
   if (deadline)
     api->time_free(deadline);
   return why ? fail(why) : out;
+}
+
+std::uint64_t PulseOutput::refillsSoFar() {
+  return refills.load(std::memory_order_relaxed);
 }
 
 PulseOutput::~PulseOutput() {

@@ -5,6 +5,7 @@
 #include "player/engine/output.h"
 #include "player/engine/pulse_raii.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +22,9 @@ public:
 
   std::unique_ptr<Sink> createSink(PcmSource &source) override;
   void setVolume(float volume) override;
+
+  // How often the server has asked any sink of this process for more, so far.
+  static std::uint64_t refillsSoFar();
 
 private:
   friend class PulseSink;

@@ -70,7 +70,16 @@ bool Stream::interrupted() const {
 
 void Stream::run() {
   std::vector<std::uint8_t> pcm;
+  // Once the buffers ahead of the output are full, the decoder's libraries are trimmed
+  // (never before: the first sound must not wait for it).
+  std::uint64_t decoded = 0;
+  bool settled = false;
   while (!cancelled_ && decoder_->decode(pcm)) {
+    decoded += pcm.size();
+    if (!settled && decoded >= kBufferBytes + kBytesPerSecond) {
+      settled = true;
+      Decoder::streamSettled();
+    }
     bool wasEmpty = false;
     if (!buffer_.write(pcm.data(), pcm.size(), &wasEmpty))
       break; // freed, or the output went away (drained() before the end)

@@ -3,6 +3,7 @@
 
 #include "player/engine/audio_fixtures.h"
 #include "player/engine/bass.h"
+#include "player/engine/pulse_output.h"
 #include "support/null_sink.h"
 
 #include <QCoreApplication>
@@ -57,11 +58,15 @@ TEST(EnginePulse, PlaysTheToneIntoTheNullSinkAndTheVolumeActsAtOnce) {
   if (int index = ourSinkInput(); index >= 0)
     source << "--monitor-stream=" + QString::number(index);
   QProcess recorder;
-  recorder.start("parec", source + QStringList{"--raw", "--format=s16le", "--rate=44100", "--channels=1"});
+  // Recorded in 20 ms pieces, as a low-latency program beside the player would make the
+  // sink run: the output must still be refilled in large pieces.
+  recorder.start("parec", source + QStringList{"--raw", "--format=s16le", "--rate=44100", "--channels=1",
+                                               "--latency-msec=20"});
   ASSERT_TRUE(recorder.waitForStarted(5000));
   pump(300);
   std::atomic<int> ended{0};
   BASS_ChannelSetSync(h, BASS_SYNC_END, 0, countEnd, &ended);
+  const std::uint64_t refillsBefore = lumiqo::engine::PulseOutput::refillsSoFar();
   ASSERT_TRUE(BASS_ChannelPlay(h, 0));
   // Half-way through, a quarter of the volume.
   auto start = std::chrono::steady_clock::now();
@@ -73,6 +78,9 @@ TEST(EnginePulse, PlaysTheToneIntoTheNullSinkAndTheVolumeActsAtOnce) {
   while (ended == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
     pump(20);
   EXPECT_EQ(ended, 1);
+  // The server asks for sound in large pieces, not fifty times a second: the eight seconds
+  // went in a few dozen refills at most.
+  EXPECT_LE(lumiqo::engine::PulseOutput::refillsSoFar() - refillsBefore, 40u);
   pump(300);
   BASS_Free();
   recorder.terminate();
