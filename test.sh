@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds (normal, and AddressSanitizer + UBSan), runs every test
-# through ctest, then builds the fuzzers and runs each for a bounded time.
+# through ctest, then builds the fuzzers and runs them, each for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -12,36 +12,94 @@ jobs=$(nproc)
 # shellcheck source=scripts/sound-server.sh
 . scripts/sound-server.sh
 start_sound_server || echo "test.sh: no PulseAudio server; tests that need one will say they were skipped"
-trap stop_sound_server EXIT
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-build_and_test() {
+configure() {
   local dir=$1; shift
-  echo "== build $dir"
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  echo "== test $dir"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
+}
+run_tests() {
+  echo "== test $1"
+  (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300)
 }
 
-build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMIQO_SANITIZE=ON -DLUMIQO_BENCH=OFF
+# The tests spend much of their time waiting (for servers, windows, sound), so while one build's
+# tests run, the next build goes on beside them at the lowest priority: it takes only the
+# processor time they leave. Its output goes to DIR/build.log and is shown when it fails.
+background_pid=
+background_dir=
+start_background_build() {
+  background_dir=$1
+  echo "== build $background_dir (beside the tests, output in $background_dir/build.log)"
+  setsid nice -n 19 cmake --build "$background_dir" -j "$jobs" "${@:2}" >"$background_dir/build.log" 2>&1 &
+  background_pid=$!
+}
+finish_background_build() {
+  local status=0
+  wait "$background_pid" || status=$?
+  background_pid=
+  if [ "$status" -ne 0 ]; then
+    tail -n 60 "$background_dir/build.log"
+    echo "test.sh: the build of $background_dir failed; its whole output: $background_dir/build.log"
+    exit 1
+  fi
+  echo "== built $background_dir"
+}
+stop_everything() {
+  # The build is a session of its own: stop its compilers too.
+  [ -z "$background_pid" ] || kill -- "-$background_pid" 2>/dev/null || true
+  stop_sound_server
+}
+trap stop_everything EXIT
+
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMIQO_SANITIZE=ON -DLUMIQO_BENCH=OFF
+configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DLUMIQO_FUZZ=ON -DLUMIQO_TESTS=OFF -DLUMIQO_BENCH=OFF
+
+echo "== build build"
+cmake --build build -j "$jobs"
+start_background_build build-asan
+run_tests build
+finish_background_build
+start_background_build build-fuzz --target fuzzers
+run_tests build-asan
+finish_background_build
 
 echo "== fuzz"
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-  -DCMAKE_CXX_COMPILER=clang++ -DLUMIQO_FUZZ=ON -DLUMIQO_TESTS=OFF -DLUMIQO_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$jobs" --target fuzzers
 fuzz_seconds=${LUMIQO_FUZZ_SECONDS:-20}
-shopt -s nullglob
-for fuzzer in build-fuzz/bin/fuzz_*; do
+# One fuzzer on a copy of its seed corpus; its output goes to build-fuzz/NAME.log.
+fuzz_one() {
+  local fuzzer=$1 name corpus status=0
   name=$(basename "$fuzzer")
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
-  echo "-- $name for ${fuzz_seconds}s"
-  "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=65536 -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
+  "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=65536 -print_final_stats=0 "$corpus" \
+    >"build-fuzz/$name.log" 2>&1 || status=$?
   rm -rf "$corpus"
+  return "$status"
+}
+# As many at a time as there are cores: each runs for the same time, on one core.
+shopt -s nullglob
+fuzzers=(build-fuzz/bin/fuzz_*)
+failed=0
+for ((i = 0; i < ${#fuzzers[@]}; i += jobs)); do
+  pids=()
+  for fuzzer in "${fuzzers[@]:i:jobs}"; do
+    fuzz_one "$fuzzer" &
+    pids+=($!)
+  done
+  for k in "${!pids[@]}"; do
+    name=$(basename "${fuzzers[i + k]}")
+    status=0
+    wait "${pids[k]}" || status=$?
+    echo "-- $name for ${fuzz_seconds}s"
+    tail -n 2 "build-fuzz/$name.log"
+    [ "$status" -eq 0 ] || { echo "test.sh: $name failed (status $status): build-fuzz/$name.log"; failed=1; }
+  done
 done
+[ "$failed" -eq 0 ] || exit 1
 echo "== all tests passed"

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake g++ pkg-config ninja-build clang libclang-rt-14-dev clang-format
+  cmake g++ pkg-config ninja-build clang libclang-rt-14-dev clang-format ccache mold
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-shape0-dev libxcb-screensaver0-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libpulse-dev libasound2-dev libcurl4-openssl-dev libsqlite3-dev libmicrohttpd-dev libcpp-httplib-dev

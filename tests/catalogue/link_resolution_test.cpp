@@ -18,14 +18,12 @@
 #include <mutex>
 
 #include "net/winsocks.h"
+#include "support/std_text.h"
 
 using namespace lumiqo;
+using lumiqo::test::s;
 
 namespace {
-
-std::string s(const QString &text) {
-  return text.toStdString();
-}
 
 // Runs the event loop until `done` holds; false when it does not within the time-out.
 template <typename Pred> bool waitUntil(Pred done, int timeoutMs = 10000) {

@@ -3,15 +3,12 @@
 #include "catalogue/link_resolution.h"
 #include "catalogue/text_between.h"
 
+#include "support/std_text.h"
+
 #include <gtest/gtest.h>
 
 using namespace lumiqo;
-
-namespace {
-std::string s(const QString &text) {
-  return text.toStdString();
-}
-} // namespace
+using lumiqo::test::s;
 
 TEST(TextBetween, CutsTheValueIgnoringLetterCaseAndKeepingItsOwn) {
   const QString reply = QStringLiteral("HTTP/1.1 200 OK\r\nset-cookie: PIN=AbCd; Domain=x\r\n"

@@ -2,14 +2,15 @@
 #include "lyrics/lrc_frame.h"
 
 #include "base/colour.h"
+#include "lyrics_colours.h"
 
 #include <gtest/gtest.h>
 
 namespace lumiqo {
 namespace {
 
-constexpr std::uint32_t kFore = 0x9B9B; // the lyrics window's colours
-constexpr std::uint32_t kLrc = 0xFFFF;
+using test::kFore;
+using test::kLrc;
 
 TEST(ColourArithmetic, ScaleRoundsHalvesToEvenAndJoins) {
   EXPECT_EQ(scaleColour(RGB(255, 255, 0), 0.4f), RGB(102, 102, 0));

@@ -3,6 +3,7 @@
 #include "lyrics/lrc_show.h"
 
 #include "base/colour.h"
+#include "lyrics_colours.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -14,8 +15,8 @@ namespace lumiqo {
 namespace {
 
 constexpr std::uint32_t kBack = RGB(0, 0, 64);
-constexpr std::uint32_t kFore = 0x9B9B;
-constexpr std::uint32_t kLrc = 0xFFFF;
+using test::kFore;
+using test::kLrc;
 
 // Rows (pixel lines) of an image holding a pixel of exactly this colour.
 std::vector<int> rowsWith(const QImage &image, std::uint32_t colour) {

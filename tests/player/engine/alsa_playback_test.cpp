@@ -7,6 +7,7 @@
 #include "player/engine/audio_fixtures.h"
 #include "player/engine/audio_format.h"
 #include "player/engine/bass.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -20,25 +21,6 @@
 using namespace lumiqo::test;
 
 namespace {
-
-template <typename Pred> bool waitFor(Pred pred, int timeoutMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > end)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-void settle(int ms) {
-  waitFor([] { return false; }, ms);
-}
-
-void countEnd(HSYNC, DWORD, DWORD, void *user) {
-  ++*static_cast<std::atomic<int> *>(user);
-}
 
 // Silence of a given length; counts what the sink takes and the end it reports.
 class CountingSource final : public lumiqo::engine::PcmSource {
@@ -123,7 +105,7 @@ TEST_F(EngineAlsa, PlaysTheSongIntoTheDefaultDeviceAndEnds) {
   ASSERT_NE(h, 0u);
   BASS_ChannelSetSync(h, BASS_SYNC_END, 0, countEnd, &ended);
   ASSERT_TRUE(BASS_ChannelPlay(h, 0));
-  ASSERT_TRUE(waitFor([&] { return ended > 0; }, 20000));
+  ASSERT_TRUE(waitUntil([&] { return ended > 0; }, 20000));
   EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
   EXPECT_NEAR(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h, BASS_POS_BYTE)),
               BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), 0.05)
@@ -139,9 +121,9 @@ TEST_F(EngineAlsa, AStallAndAPauseLoseNothingAndTheVolumeScales) {
   ASSERT_NE(h, 0u);
   BASS_ChannelSetSync(h, BASS_SYNC_END, 0, countEnd, &ended);
   ASSERT_TRUE(BASS_ChannelPlay(h, 0));
-  ASSERT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(h, BASS_POS_BYTE) > 0; }, 15000))
+  ASSERT_TRUE(waitUntil([&] { return BASS_ChannelGetPosition(h, BASS_POS_BYTE) > 0; }, 15000))
       << "what came before the stall is played";
-  ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(h) == BASS_ACTIVE_STALLED; }, 15000));
+  ASSERT_TRUE(waitUntil([&] { return BASS_ChannelIsActive(h) == BASS_ACTIVE_STALLED; }, 15000));
   settle(300);
   ASSERT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STALLED) << "starved, not between two packets";
 
@@ -154,7 +136,7 @@ TEST_F(EngineAlsa, AStallAndAPauseLoseNothingAndTheVolumeScales) {
   EXPECT_EQ(ended, 0);
 
   ASSERT_TRUE(BASS_ChannelPlay(h, 0));
-  ASSERT_TRUE(waitFor([&] { return ended > 0; }, 20000));
+  ASSERT_TRUE(waitUntil([&] { return ended > 0; }, 20000));
   BASS_Free();
   expectTheSong(writtenSamples(), "short.mp3", 0.5f);
 }
@@ -167,14 +149,14 @@ TEST(EngineAlsaDevice, PositionCountsTheDeviceLatencyAndAPauseLosesNothing) {
   std::shared_ptr<AlsaOutput> output = AlsaOutput::open();
   if (!output)
     GTEST_SKIP() << "no PulseAudio server behind ALSA's pulse plugin (scripts/sound-server.sh starts one)";
-  constexpr std::size_t kTotal = 3 * kBytesPerSecond;
+  constexpr std::size_t kTotal = 3 * lumiqo::engine::kBytesPerSecond;
   CountingSource source(kTotal);
   std::unique_ptr<Sink> sink = output->createSink(source);
   ASSERT_TRUE(sink);
   settle(200);
   EXPECT_EQ(source.given(), 0u) << "nothing is taken before play";
   sink->play();
-  ASSERT_TRUE(waitFor([&] { return sink->heardBytes() > kBytesPerSecond / 2; }, 10000));
+  ASSERT_TRUE(waitUntil([&] { return sink->heardBytes() > lumiqo::engine::kBytesPerSecond / 2; }, 10000));
   EXPECT_LT(sink->heardBytes(), source.given()) << "what waits in the device has not been heard";
 
   sink->pause();
@@ -187,8 +169,8 @@ TEST(EngineAlsaDevice, PositionCountsTheDeviceLatencyAndAPauseLosesNothing) {
   EXPECT_EQ(paused % kBytesPerFrame, 0u);
 
   sink->play();
-  ASSERT_TRUE(waitFor([&] { return sink->heardBytes() > paused; }, 5000)) << "resumes where it stood";
-  ASSERT_TRUE(waitFor([&] { return source.drainedCount() > 0; }, 15000));
+  ASSERT_TRUE(waitUntil([&] { return sink->heardBytes() > paused; }, 5000)) << "resumes where it stood";
+  ASSERT_TRUE(waitUntil([&] { return source.drainedCount() > 0; }, 15000));
   EXPECT_EQ(sink->heardBytes(), kTotal) << "what the pause took back from the device was played once";
   settle(200);
   EXPECT_EQ(source.drainedCount(), 1);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -163,6 +164,10 @@ AudioServer::AudioServer(std::size_t stallAfter) {
 AudioServer::~AudioServer() {
   gate_.open();
   server_.stop();
+}
+
+void countEnd(HSYNC, DWORD, DWORD, void *user) {
+  ++*static_cast<std::atomic<int> *>(user);
 }
 
 } // namespace lumiqo::test

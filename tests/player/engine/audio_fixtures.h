@@ -2,6 +2,7 @@
 // Sound files made once per test program with the ffmpeg command (a 440 Hz sine), and a
 // loopback HTTP server that serves them with Range support.
 
+#include "player/engine/bass.h"
 #include "support/http_server.h"
 
 #include "support/scoped_env.h"
@@ -35,6 +36,9 @@ std::string readFile(const std::string &path);
 
 // The file's samples as the engine's decoder gives them: 44100 Hz, stereo, interleaved.
 std::vector<std::int16_t> decodedSamples(const std::string &path);
+
+// An end sync that counts: user is a std::atomic<int>.
+void countEnd(HSYNC, DWORD, DWORD, void *user);
 
 // ALSA's whole configuration replaced, while this lives, by a file the test writes
 // (ALSA_CONFIG_PATH); the file's folder is the test's to use.

@@ -4,6 +4,7 @@
 #include "player/engine/audio_fixtures.h"
 #include "player/engine/bass.h"
 #include "player/engine/decoder.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -21,22 +22,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr double kBytesPerSecond = 44100.0 * 4;
-
-// Processes the UI thread's events until pred holds or timeoutMs passes.
-template <typename Pred> bool waitUntil(Pred pred, int timeoutMs) {
-  auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!pred()) {
-    if (Clock::now() > end)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-void settle(int ms) {
-  waitUntil([] { return false; }, ms);
-}
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();

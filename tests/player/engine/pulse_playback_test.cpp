@@ -5,6 +5,7 @@
 #include "player/engine/bass.h"
 #include "player/engine/pulse_output.h"
 #include "support/null_sink.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -20,18 +21,6 @@
 using namespace lumiqo::test;
 
 namespace {
-
-void pump(int ms) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-void countEnd(HSYNC, DWORD, DWORD, void *user) {
-  ++*static_cast<std::atomic<int> *>(user);
-}
 
 // Peak of |x| over samples [from, to).
 int peak(const std::vector<std::int16_t> &s, std::size_t from, std::size_t to) {
@@ -63,7 +52,7 @@ TEST(EnginePulse, PlaysTheToneIntoTheNullSinkAndTheVolumeActsAtOnce) {
   recorder.start("parec", source + QStringList{"--raw", "--format=s16le", "--rate=44100", "--channels=1",
                                                "--latency-msec=20"});
   ASSERT_TRUE(recorder.waitForStarted(5000));
-  pump(300);
+  settle(300);
   std::atomic<int> ended{0};
   BASS_ChannelSetSync(h, BASS_SYNC_END, 0, countEnd, &ended);
   const std::uint64_t refillsBefore = lumiqo::engine::PulseOutput::refillsSoFar();
@@ -72,16 +61,16 @@ TEST(EnginePulse, PlaysTheToneIntoTheNullSinkAndTheVolumeActsAtOnce) {
   auto start = std::chrono::steady_clock::now();
   while (BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h, BASS_POS_BYTE)) < 4.0 &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
-    pump(20);
+    settle(20);
   EXPECT_GT(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 0u) << "the position follows the sound";
   ASSERT_TRUE(BASS_SetVolume(0.25f));
   while (ended == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
-    pump(20);
+    settle(20);
   EXPECT_EQ(ended, 1);
   // The server asks for sound in large pieces, not fifty times a second: the eight seconds
   // went in a few dozen refills at most.
   EXPECT_LE(lumiqo::engine::PulseOutput::refillsSoFar() - refillsBefore, 40u);
-  pump(300);
+  settle(300);
   BASS_Free();
   recorder.terminate();
   recorder.waitForFinished(5000);
