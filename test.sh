@@ -27,14 +27,14 @@ run_tests() {
 }
 
 # The tests spend much of their time waiting (for servers, windows, sound), so while one build's
-# tests run, the next build goes on beside them at the lowest priority: it takes only the
-# processor time they leave. Its output goes to DIR/build.log and is shown when it fails.
+# tests run, the next builds go on beside them at the lowest priority: they take only the
+# processor time the tests leave. Their output goes to a log, shown when they fail.
 background_pid=
-background_dir=
-start_background_build() {
-  background_dir=$1
-  echo "== build $background_dir (beside the tests, output in $background_dir/build.log)"
-  setsid nice -n 19 cmake --build "$background_dir" -j "$jobs" "${@:2}" >"$background_dir/build.log" 2>&1 &
+background_log=
+start_background_build() { # LOG WHAT COMMAND
+  background_log=$1
+  echo "== build $2 (beside the tests, output in $1)"
+  setsid nice -n 19 bash -c "$3" >"$background_log" 2>&1 &
   background_pid=$!
 }
 finish_background_build() {
@@ -42,11 +42,11 @@ finish_background_build() {
   wait "$background_pid" || status=$?
   background_pid=
   if [ "$status" -ne 0 ]; then
-    tail -n 60 "$background_dir/build.log"
-    echo "test.sh: the build of $background_dir failed; its whole output: $background_dir/build.log"
+    tail -n 60 "$background_log"
+    echo "test.sh: a build failed; its whole output: $background_log"
     exit 1
   fi
-  echo "== built $background_dir"
+  echo "== built (output in $background_log)"
 }
 stop_everything() {
   # The build is a session of its own: stop its compilers too.
@@ -61,11 +61,13 @@ configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_C
   -DLUMIQO_FUZZ=ON -DLUMIQO_TESTS=OFF -DLUMIQO_BENCH=OFF
 
 echo "== build build"
-cmake --build build -j "$jobs"
-start_background_build build-asan
+# What the tests need first; the benchmarks come beside the tests, before the next folder.
+cmake --build build -j "$jobs" --target src/all server/all tools/all tests/all
+start_background_build build-asan/build.log "the benchmarks, then build-asan" \
+  "cmake --build build -j $jobs && cmake --build build-asan -j $jobs"
 run_tests build
 finish_background_build
-start_background_build build-fuzz --target fuzzers
+start_background_build build-fuzz/build.log build-fuzz "cmake --build build-fuzz -j $jobs --target fuzzers"
 run_tests build-asan
 finish_background_build
 
