@@ -30,15 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-demo=$build/demo-catalogue
-if [ ! -f "$demo/.complete" ]; then
-  echo "making the demo catalogue in $demo (once)"
-  "$root/tools/make-demo-catalogue" "$demo" >/dev/null
-fi
-"$build/bin/lumiqo-server" import "$demo" --db "$work/catalogue.db" >/dev/null 2>&1
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$build/bin/lumiqo-server" serve --db "$work/catalogue.db" --listen "127.0.0.1:$port" 2>/dev/null &
-server_pid=$!
+# shellcheck source=demo_server.sh
+. "$here/demo_server.sh"
+serve_demo_catalogue "$root" "$build" "$work"
 start_virtual_display || { echo "no virtual display"; exit 1; }
 "$launcher" --launch-immediately >/dev/null 2>&1 &
 bus_pid=$!
