@@ -6,7 +6,8 @@
 # itself). After the harness's table it prints the figures as the performance issue's table
 # has them (with player + sound server). Figures only.
 # Usage: bench/app/compare-players.sh [BUILD_DIR] [WORKDIR]   (RUNS, WINDOW, PLAYERS, FORMATS
-#        as the harness takes them)
+#        as the harness takes them; STEADY=0 leaves the processors free to halt, see
+#        vcpu_warmer.cpp)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -26,12 +27,19 @@ mkdir -p "$work"
 app=$work/lumiqo-app
 rm -rf "$app"
 cp -r "$build/bin" "$app"
+warmer=
+if [ "${STEADY:-1}" != 0 ]; then
+  "$build/bin/bench_vcpu_warmer" &
+  warmer=$!
+  trap 'kill "$warmer" 2>/dev/null' EXIT
+fi
 LQ_APP=$app LQ_SERVER=$build/bin/lumiqo-server LQ_SRC=$root bash "$harness" "$work/peers"
 
 # The figures as the performance issue tabulates them: medians and ranges per player, the
 # player and the sound server together, and the players at rest.
 echo
 echo "uptime: $(uptime)"
+echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
 /usr/bin/python3 - "$work/peers/results.jsonl" <<'PY'
 import collections, json, statistics, sys
 

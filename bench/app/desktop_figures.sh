@@ -5,7 +5,8 @@
 # moving, and what it holds in memory; at rest also covered by another window and with the
 # screen saver on. The X server's share counts Xvfb, the window manager, the tray and the
 # compositing manager. Figures only, never verdicts.
-# Usage: bench/app/desktop_figures.sh [BUILD_DIR]   (default build/; RUNS=5 SECONDS_CPU=30)
+# Usage: bench/app/desktop_figures.sh [BUILD_DIR]   (default build/; RUNS=5 SECONDS_CPU=30;
+#        STEADY=0 leaves the processors free to halt, see vcpu_warmer.cpp)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -19,8 +20,10 @@ work=$(mktemp -d /tmp/lumiqo-figures.XXXXXX)
 mkdir -p "$work/run"
 chmod 700 "$work/run"
 server_pid=
+warmer=
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  [ -n "$warmer" ] && kill "$warmer" 2>/dev/null
   stop_virtual_display
   rm -rf "$work"
 }
@@ -31,6 +34,11 @@ trap cleanup EXIT
 serve_demo_catalogue "$root" "$build" "$work"
 start_virtual_display --tray --compositor || { echo "no virtual desktop"; exit 1; }
 
+if [ "${STEADY:-1}" != 0 ]; then
+  "$build/bin/bench_vcpu_warmer" &
+  warmer=$!
+fi
+echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
 export LUMIQO_SERVER=127.0.0.1:$port LUMIQO_AUDIO_DEVICE=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run
 # The desktop's own processes, whose share of the CPU counts as the X server's.
 desktop="$LUMIQO_VD_XVFB $LUMIQO_VD_WM ${LUMIQO_VD_TRAY:-} ${LUMIQO_VD_COMPOSITOR:-}"
