@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# What each player's stream costs the sound server, counted as well as timed. A private
+# PulseAudio with a null sink and a recorder on its monitor every 20 ms (as the shared
+# comparison has it) serves Lumiqo, ffplay and mpv in turn, each playing the same demo song;
+# for every turn it gives the server's context switches and system calls a second (counts:
+# they do not depend on what a wake-up costs on this machine) and its processor time, and the
+# same with nobody playing, which is the recorder's and the sink's own share.
+# Usage: bench/app/sound_server_work.sh [BUILD_DIR]   (ROUNDS=3 SECONDS_WORK=20
+#        PLAYERS="none lumiqo ffplay mpv" STEADY=1 as in desktop_figures.sh)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+rounds=${ROUNDS:-3}
+seconds=${SECONDS_WORK:-20}
+players=${PLAYERS:-"none lumiqo ffplay mpv"}
+"$root/scripts/install-deps.sh" mpv ffmpeg pulseaudio pulseaudio-utils xvfb openbox x11-utils
+
+# shellcheck source=../../scripts/virtual-display.sh
+. "$root/scripts/virtual-display.sh"
+# shellcheck source=demo_server.sh
+. "$here/demo_server.sh"
+
+work=$(mktemp -d /tmp/lumiqo-sound-work.XXXXXX)
+mkdir -p "$work/run" "$work/home"
+chmod 700 "$work/run"
+server_pid= pulse= recorder= warmer=
+cleanup() {
+  for pid in $recorder $pulse $server_pid $warmer; do kill "$pid" 2>/dev/null || true; done
+  stop_virtual_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+serve_demo_catalogue "$root" "$build" "$work"
+start_virtual_display || { echo "no virtual desktop"; exit 1; }
+export XDG_RUNTIME_DIR=$work/run HOME=$work/home PULSE_SERVER=unix:$work/run/pulse/native
+pulseaudio --daemonize=no --use-pid-file=no --exit-idle-time=-1 -n --disallow-exit \
+  --load="module-null-sink sink_name=nullsink" --load="module-native-protocol-unix auth-anonymous=1" \
+  >"$work/pulse.log" 2>&1 &
+pulse=$!
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink nullsink
+parec --device=nullsink.monitor --latency-msec=20 --format=s16le --rate=44100 --channels=2 --raw >/dev/null &
+recorder=$!
+if [ "${STEADY:-1}" != 0 ]; then
+  "$build/bin/bench_vcpu_warmer" &
+  warmer=$!
+fi
+echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
+
+# The first song of the start list: a link for Lumiqo, its file for the others.
+for _ in $(seq 100); do curl -sf -o "$work/mlist0" "http://127.0.0.1:$port/soft/mlist0.asp" && break; sleep 0.1; done
+link=$(head -1 "$work/mlist0" | cut -d, -f3 | tr -d '\r')
+song=$build/demo-catalogue/$(sed -n '/^\[start\]/{n;p;q}' "$build/demo-catalogue/catalogue.ini" | tr -d '\r')
+hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+qlink="qorvex://zembrol=$(hex Work)_$(hex Bench)_$link"
+cp -r "$build/bin" "$work/app" # the player writes beside itself
+
+python3 - "$pulse" "$rounds" "$seconds" "$players" "$work/app/lumiqo" "$qlink" "$song" "$port" <<'PY'
+import os, shutil, statistics, subprocess, sys, time
+
+pulse, rounds, seconds, players, lumiqo, qlink, song, port = sys.argv[1:]
+rounds, seconds, players = int(rounds), int(seconds), players.split()
+perf = shutil.which("perf")
+commands = {
+    "none": None,
+    "lumiqo": ["env", f"LUMIQO_SERVER=127.0.0.1:{port}", "QT_QPA_PLATFORM=xcb", lumiqo, qlink],
+    "ffplay": ["env", "SDL_AUDIODRIVER=pulseaudio", "ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", song],
+    "mpv": ["mpv", "--no-video", "--ao=pulse", "--really-quiet", song],
+}
+
+def counters():
+    """The server's processor nanoseconds and context switches, over all its threads."""
+    ns = switches = 0
+    for task in os.listdir(f"/proc/{pulse}/task"):
+        try:
+            ns += int(open(f"/proc/{pulse}/task/{task}/schedstat").read().split()[0])
+            for line in open(f"/proc/{pulse}/task/{task}/status"):
+                if "ctxt_switches" in line:
+                    switches += int(line.split()[1])
+        except OSError:
+            pass
+    return ns, switches
+
+def syscalls():
+    """System calls a second, when perf can count them here (None otherwise)."""
+    if not perf:
+        return None
+    out = subprocess.run([perf, "stat", "-x,", "-e", "raw_syscalls:sys_enter", "-p", pulse, "--", "sleep", str(seconds)],
+                         capture_output=True, text=True).stderr
+    try:
+        return int(out.strip().splitlines()[-1].split(",")[0]) / seconds
+    except (IndexError, ValueError):
+        return None
+
+figures = {p: [] for p in players}
+for _ in range(rounds):
+    for name in players:
+        player = subprocess.Popen(commands[name], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if commands[name] else None
+        time.sleep(5)  # started, buffered, steady
+        ns0, sw0 = counters(); t0 = time.monotonic()
+        calls = syscalls()
+        if calls is None:
+            time.sleep(seconds)
+        ns1, sw1 = counters(); dt = time.monotonic() - t0
+        alive = player is None or player.poll() is None
+        if player:
+            player.terminate(); player.wait()
+        time.sleep(1)
+        if alive:
+            figures[name].append(((sw1 - sw0) / dt, calls, (ns1 - ns0) / dt / 1e7))
+
+def median(values, digits):
+    values = [v for v in values if v is not None]
+    if not values:
+        return "-"
+    return f"{statistics.median(values):.{digits}f} ({min(values):.{digits}f}-{max(values):.{digits}f})"
+
+print(f"sound server, {seconds} s a turn, {rounds} rounds: median (range)")
+print(f"{'playing':8} {'switches/s':>18} {'system calls/s':>22} {'CPU % of a core':>20}")
+for name, rows in figures.items():
+    if not rows:
+        print(f"{name:8} did not play"); continue
+    sw, calls, cpu = zip(*rows)
+    print(f"{name:8} {median(sw, 0):>18} {median(calls, 0):>22} {median(cpu, 2):>20}")
+PY
