@@ -27,19 +27,17 @@ mkdir -p "$work"
 app=$work/lumiqo-app
 rm -rf "$app"
 cp -r "$build/bin" "$app"
-warmer=
-if [ "${STEADY:-1}" != 0 ]; then
-  "$build/bin/bench_vcpu_warmer" &
-  warmer=$!
-  trap 'kill "$warmer" 2>/dev/null' EXIT
-fi
+# shellcheck source=steady.sh
+. "$here/steady.sh"
+start_warmer "$build"
+trap '[ -z "$warmer" ] || kill "$warmer" 2>/dev/null' EXIT
 LQ_APP=$app LQ_SERVER=$build/bin/lumiqo-server LQ_SRC=$root bash "$harness" "$work/peers"
 
 # The figures as the performance issue tabulates them: medians and ranges per player, the
 # player and the sound server together, and the players at rest.
 echo
 echo "uptime: $(uptime)"
-echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
+say_warmer
 /usr/bin/python3 - "$work/peers/results.jsonl" <<'PY'
 import collections, json, statistics, sys
 

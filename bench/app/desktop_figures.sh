@@ -34,11 +34,9 @@ trap cleanup EXIT
 serve_demo_catalogue "$root" "$build" "$work"
 start_virtual_display --tray --compositor || { echo "no virtual desktop"; exit 1; }
 
-if [ "${STEADY:-1}" != 0 ]; then
-  "$build/bin/bench_vcpu_warmer" &
-  warmer=$!
-fi
-echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
+# shellcheck source=steady.sh
+. "$here/steady.sh"
+start_warmer "$build"
 export LUMIQO_SERVER=127.0.0.1:$port LUMIQO_AUDIO_DEVICE=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run
 # The desktop's own processes, whose share of the CPU counts as the X server's.
 desktop="$LUMIQO_VD_XVFB $LUMIQO_VD_WM ${LUMIQO_VD_TRAY:-} ${LUMIQO_VD_COMPOSITOR:-}"

@@ -24,7 +24,7 @@ players=${PLAYERS:-"none lumiqo ffplay mpv"}
 work=$(mktemp -d /tmp/lumiqo-sound-work.XXXXXX)
 mkdir -p "$work/run" "$work/home"
 chmod 700 "$work/run"
-server_pid= pulse= recorder= warmer=
+server_pid="" pulse="" recorder="" warmer=""
 cleanup() {
   for pid in $recorder $pulse $server_pid $warmer; do kill "$pid" 2>/dev/null || true; done
   stop_virtual_display
@@ -43,11 +43,9 @@ for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink nullsink
 parec --device=nullsink.monitor --latency-msec=20 --format=s16le --rate=44100 --channels=2 --raw >/dev/null &
 recorder=$!
-if [ "${STEADY:-1}" != 0 ]; then
-  "$build/bin/bench_vcpu_warmer" &
-  warmer=$!
-fi
-echo "processors kept from halting (bench_vcpu_warmer): $([ -n "$warmer" ] && echo yes || echo no)"
+# shellcheck source=steady.sh
+. "$here/steady.sh"
+start_warmer "$build"
 
 # The first song of the start list: a link for Lumiqo, its file for the others.
 for _ in $(seq 100); do curl -sf -o "$work/mlist0" "http://127.0.0.1:$port/soft/mlist0.asp" && break; sleep 0.1; done
