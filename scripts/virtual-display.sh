@@ -21,12 +21,15 @@ start_virtual_display() {
     command -v "$tool" >/dev/null 2>&1 || { echo "virtual-display: $tool is missing" >&2; return 1; }
   done
   LUMIQO_VD_DIR=$(mktemp -d /tmp/lumiqo-display.XXXXXX) || return 1
+  # -noreset: by default the server starts over whenever its last client leaves, and a client
+  # that connects meanwhile is turned away; the readiness probe below is such a last client, so
+  # on a busy machine the window manager started right after it could not open the display.
   if [ -n "${LUMIQO_E2E_DISPLAY:-}" ]; then
-    Xvfb "$LUMIQO_E2E_DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
+    Xvfb "$LUMIQO_E2E_DISPLAY" -screen 0 1280x800x24 -nolisten tcp -noreset >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
     LUMIQO_VD_XVFB=$!
     export DISPLAY=$LUMIQO_E2E_DISPLAY
   else
-    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$LUMIQO_VD_DIR/number" >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset 9>"$LUMIQO_VD_DIR/number" >"$LUMIQO_VD_DIR/xvfb.log" 2>&1 &
     LUMIQO_VD_XVFB=$!
     local numbered=$((SECONDS + 60))
     while [ "$SECONDS" -lt "$numbered" ] && [ ! -s "$LUMIQO_VD_DIR/number" ]; do sleep 0.05; done

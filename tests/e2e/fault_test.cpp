@@ -178,9 +178,11 @@ protected:
     if (env.contains("ASAN_OPTIONS"))
       env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":strict_string_checks=0");
 
-    // The virtual display: Xvfb picks a free number and writes it to its output.
+    // The virtual display: Xvfb picks a free number and writes it to its output. Without
+    // -noreset it would start over when its last client leaves, turning the next one away.
     display.setProcessEnvironment(env);
-    display.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+    display.start("Xvfb",
+                  {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "1280x1024x24"});
     ASSERT_TRUE(display.waitForStarted(10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return display.canReadLine(); }, 60000)) << "Xvfb did not start";
     const QByteArray number = display.readLine().trimmed();

@@ -43,7 +43,7 @@ trap cleanup EXIT
 
 # An X server of our own (1280x800) for the nested compositor or the stubborn manager.
 start_xvfb() {
-  Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$work/xvfb.number" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset 9>"$work/xvfb.number" >"$work/xvfb.log" 2>&1 &
   pids+=($!)
   wait_for 10 test -s "$work/xvfb.number" || return 1
   export DISPLAY=:$(tr -d '\n' <"$work/xvfb.number")
