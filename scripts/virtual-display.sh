@@ -1,7 +1,11 @@
 # Sourced by scripts that need an X display of their own: starts Xvfb (1280x800) with openbox
 # and exports DISPLAY. The display number is LUMIQO_E2E_DISPLAY (":97") when set, else the
 # first free one, as Xvfb picks it.
-#   start_virtual_display [--tray] [--compositor] || exit 77   # 1 when a tool is missing
+#   start_virtual_display [--tray] [--compositor]   # 1 when a tool is missing, 2 when one
+#                                                   # would not start
+#   test_virtual_display [--tray] [--compositor]    # for tests: skips (exit 77) when a tool
+#                                                   # is missing, fails (exit 1) when one
+#                                                   # would not start
 #   stop_virtual_display               # stops only what start_virtual_display started
 # --tray adds a notification area (trayer, an XEmbed tray at the bottom right), --compositor a
 # compositing manager (xcompmgr), so that window opacity shows.
@@ -42,7 +46,7 @@ start_virtual_display() {
     kill -0 "$LUMIQO_VD_XVFB" 2>/dev/null || break
     sleep 0.05
   done
-  [ "$ready" = 1 ] || { echo "virtual-display: Xvfb did not start on $DISPLAY" >&2; stop_virtual_display; return 1; }
+  [ "$ready" = 1 ] || { echo "virtual-display: Xvfb did not start on $DISPLAY" >&2; stop_virtual_display; return 2; }
   openbox --sm-disable >"$LUMIQO_VD_DIR/openbox.log" 2>&1 &
   LUMIQO_VD_WM=$!
   # The window manager is up once it names itself on the root window.
@@ -57,20 +61,32 @@ start_virtual_display() {
     echo "virtual-display: openbox did not start:" >&2
     cat "$LUMIQO_VD_DIR/openbox.log" >&2
     stop_virtual_display
-    return 1
+    return 2
   }
   if [ "$tray" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
       --transparent false >"$LUMIQO_VD_DIR/trayer.log" 2>&1 &
     LUMIQO_VD_TRAY=$!
-    virtual_display_wait_for_selection _NET_SYSTEM_TRAY_S0 || { stop_virtual_display; return 1; }
+    virtual_display_wait_for_selection _NET_SYSTEM_TRAY_S0 || { stop_virtual_display; return 2; }
   fi
   if [ "$compositor" = 1 ]; then
     xcompmgr -n >"$LUMIQO_VD_DIR/xcompmgr.log" 2>&1 &
     LUMIQO_VD_COMPOSITOR=$!
-    virtual_display_wait_for_selection _NET_WM_CM_S0 || { stop_virtual_display; return 1; }
+    virtual_display_wait_for_selection _NET_WM_CM_S0 || { stop_virtual_display; return 2; }
   fi
   return 0
+}
+
+# A display for a test: a machine without the tools skips the test, but a display that does not
+# start where the tools are is a failure, not a skip that would hide what the test checks.
+test_virtual_display() {
+  local status=0
+  start_virtual_display "$@" || status=$?
+  case $status in
+    0) return 0 ;;
+    1) echo "SKIPPED: no virtual display"; exit 77 ;;
+    *) echo "virtual-display: the display did not start" >&2; exit 1 ;;
+  esac
 }
 
 # Waits until some client owns an X selection (the tray's or the compositor's).

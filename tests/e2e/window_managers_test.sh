@@ -106,7 +106,7 @@ drag_main() { drag "$main" 300 40 "$1" "$2"; }
 run_sni() {
   need openbox /usr/bin/python3
   /usr/bin/python3 -c 'import gi; gi.require_version("Gio", "2.0")' 2>/dev/null || skip "python3-gi is missing"
-  start_virtual_display || skip "no virtual display"
+  test_virtual_display
   start_bus || skip "no session bus"
   /usr/bin/python3 "$here/status_notifier_watcher.py" "$work/items" 2>"$work/watcher.log" &
   pids+=($!)
