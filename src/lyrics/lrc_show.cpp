@@ -242,6 +242,12 @@ bool LrcShow::tickDraws(const LrcFrame &frame, float lastOffset, std::uint32_t l
 }
 
 void LrcShow::scheduleNextTick(float position) {
+  // The last line has begun and is fully lit (it holds there, see findLine): no later
+  // position draws anything else, so no tick is due until something sets one.
+  if (position >= static_cast<float>(timeline_.lines().back().time) + 1.0f) {
+    timer_.stop();
+    return;
+  }
   float lastOffset = lastOffset_;
   std::uint32_t lastColour = lastColour_;
   int ticks = 1;

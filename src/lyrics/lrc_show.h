@@ -38,6 +38,8 @@ public:
   // ran at about 15 ms; it ticks on that grid here, and after each tick it sleeps through
   // the ticks that would draw nothing (it looks ahead up to kLookaheadTicks), so a still
   // picture costs no wake-ups and scrolling wakes it only when a pixel or a colour moves.
+  // Once the last line is fully lit nothing can move any more: it sleeps until the clock is
+  // set again, new lyrics come or the surface changes.
   static constexpr int kTickIntervalMs = 15;
   static constexpr int kLookaheadTicks = 66;
   // The view shows the middle of a line too long for it: of a longer line only the middle
@@ -87,6 +89,8 @@ public:
   bool timerActive() const { return running_; }
   // How long the drawing timer sleeps before its next tick.
   int nextTickDelayMs() const { return timer_.interval(); }
+  // Whether a tick is due at all (false while enabled but sleeping past the last line).
+  bool tickPending() const { return timer_.isActive(); }
   void setClockForTesting(std::function<double()> clock) { timeline_.setClockForTesting(std::move(clock)); }
 
 signals:

@@ -137,6 +137,30 @@ TEST_F(LrcShowTest, SleepingThroughStillTicksShowsWhatTickingEveryTimeShows) {
   EXPECT_LT(wakes, 200);
 }
 
+TEST_F(LrcShowTest, PastTheLastLineItSleepsUntilTheClockIsSetAgain) {
+  view.begin(0, false, QStringLiteral("[00:01.00]一\r\n[00:02.00]二"));
+  EXPECT_TRUE(view.tickPending());
+  now += 1.5;
+  view.redarw();
+  EXPECT_TRUE(view.tickPending()) << "the second line is still to come";
+  now += 1.0;
+  view.redarw(); // the last line lit: nothing can move any more
+  const QImage lit = view.surface();
+  EXPECT_FALSE(view.tickPending());
+  EXPECT_TRUE(view.timerActive()) << "asleep, not switched off";
+  now += 600;
+  view.redarw();
+  EXPECT_EQ(view.surface(), lit);
+  EXPECT_FALSE(view.tickPending());
+
+  view.setTime(50); // a seek back: the lines move again
+  EXPECT_TRUE(view.tickPending());
+  EXPECT_NE(view.surface(), lit);
+  view.StopShow();
+  view.setTime(50);
+  EXPECT_FALSE(view.tickPending()) << "a view switched off stays off";
+}
+
 TEST_F(LrcShowTest, TimerSwitchesAndEmptyBeginKeepsState) {
   view.begin(0, false, QStringLiteral("[00:01.00]a"));
   EXPECT_TRUE(view.timerActive());
