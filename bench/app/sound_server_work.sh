@@ -14,7 +14,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 rounds=${ROUNDS:-3}
 seconds=${SECONDS_WORK:-20}
 players=${PLAYERS:-"none lumiqo ffplay mpv"}
-"$root/scripts/install-deps.sh" mpv ffmpeg pulseaudio pulseaudio-utils xvfb openbox x11-utils
+"$root/scripts/install-deps.sh" mpv ffmpeg pulseaudio pulseaudio-utils xvfb openbox xdotool x11-utils
 
 # shellcheck source=../../scripts/virtual-display.sh
 . "$root/scripts/virtual-display.sh"

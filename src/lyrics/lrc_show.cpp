@@ -242,9 +242,9 @@ bool LrcShow::tickDraws(const LrcFrame &frame, float lastOffset, std::uint32_t l
 }
 
 void LrcShow::scheduleNextTick(float position) {
-  // The last line has begun and is fully lit (it holds there, see findLine): no later
-  // position draws anything else, so no tick is due until something sets one.
-  if (position >= static_cast<float>(timeline_.lines().back().time) + 1.0f) {
+  // The last line holds fully lit from here on: no later position draws anything else, so
+  // no tick is due until something sets one.
+  if (position >= heldFrom(timeline_.lines())) {
     timer_.stop();
     return;
   }

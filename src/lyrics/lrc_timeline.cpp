@@ -104,6 +104,9 @@ std::vector<LyricLine> parseLrc(const QString &source) {
   return sorted;
 }
 
+// The duration of a line that no later line ends (the last one, or one with the next's time).
+constexpr float kOpenLineDuration = 1.0f;
+
 LinePlace findLine(const std::vector<LyricLine> &lines, float position) {
   const int last = static_cast<int>(lines.size()) - 1;
   const auto started = std::partition_point(lines.begin(), lines.end(), [position](const LyricLine &l) {
@@ -114,7 +117,7 @@ LinePlace findLine(const std::vector<LyricLine> &lines, float position) {
   p.n = std::min(p.c + 1, last);
   p.q = std::max(p.c - 1, 0);
   const std::int32_t span = lines[p.n].time - lines[p.c].time;
-  p.d = span == 0 ? 1.0f : static_cast<float>(span);
+  p.d = span == 0 ? kOpenLineDuration : static_cast<float>(span);
   p.r = static_cast<float>(lines[p.n].time) - position;
   p.e = position - static_cast<float>(lines[p.c].time);
   if (p.n == p.c && p.e > 0) {
@@ -124,6 +127,10 @@ LinePlace findLine(const std::vector<LyricLine> &lines, float position) {
     p.e = std::min(p.e, p.d);
   }
   return p;
+}
+
+float heldFrom(const std::vector<LyricLine> &lines) {
+  return static_cast<float>(lines.back().time) + kOpenLineDuration;
 }
 
 LrcTimeline::LrcTimeline() : clock_([] { return ClockSeconds(); }) {}

@@ -39,6 +39,9 @@ std::vector<LyricLine> parseLrc(const QString &text);
 
 // `lines` must not be empty and must be sorted by time. O(log n).
 LinePlace findLine(const std::vector<LyricLine> &lines, float position);
+// The position from which findLine gives the same place for every later one: the last line
+// has begun and is fully lit. Same precondition as findLine.
+float heldFrom(const std::vector<LyricLine> &lines);
 
 class LrcTimeline {
 public:
