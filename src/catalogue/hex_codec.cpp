@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <atomic>
+
 namespace lumiqo {
 namespace {
 
@@ -29,24 +31,31 @@ int pairAt(QStringView text, qsizetype i) {
 
 constexpr QChar kReplacement(0xFFFD);
 
-// Every double-byte code the decoder can meet (lead 0x7E .. 0xFF), decoded once: U+FFFD where
-// the pair is not one GBK character.
+// Every double-byte code the decoder can meet (lead 0x7E .. 0xFF), each decoded when it is
+// first met: U+FFFD where the pair is not one GBK character. Filling all 33 280 at once cost
+// the first song's link several milliseconds on its way to the first sound; a text holds a
+// few hundred different characters at most. Threads may meet the same pair at once: both
+// store the same value, and no decoded pair is 0, which marks a pair not yet met.
 class PairTable {
 public:
   static constexpr unsigned kFirstLead = 126;
-  PairTable() {
-    for (unsigned lead = kFirstLead; lead <= 0xFF; ++lead)
-      for (unsigned trail = 0; trail <= 0xFF; ++trail)
-        chars_[(lead - kFirstLead) * 256 + trail] = gbkPairToChar(lead, trail).unicode();
+  char16_t at(int lead, int trail) {
+    std::atomic<char16_t> &slot =
+        chars_[(static_cast<unsigned>(lead) - kFirstLead) * 256 + static_cast<unsigned>(trail)];
+    char16_t c = slot.load(std::memory_order_relaxed);
+    if (c == 0) {
+      c = gbkPairToChar(static_cast<unsigned>(lead), static_cast<unsigned>(trail)).unicode();
+      slot.store(c, std::memory_order_relaxed);
+    }
+    return c;
   }
-  char16_t at(int lead, int trail) const { return chars_[(lead - kFirstLead) * 256 + trail]; }
 
 private:
-  char16_t chars_[(256 - kFirstLead) * 256];
+  std::atomic<char16_t> chars_[(256 - kFirstLead) * 256] = {};
 };
 
-const PairTable &pairTable() {
-  static const PairTable table;
+PairTable &pairTable() {
+  static PairTable table;
   return table;
 }
 

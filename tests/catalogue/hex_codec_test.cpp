@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <iconv.h>
+#include <optional>
+#include <thread>
 
 namespace lumiqo {
 namespace {
@@ -50,6 +52,28 @@ TEST(HexCodec, EveryGbkDoubleByteCodeRoundTrips) {
     }
   }
   EXPECT_GT(characters, 21000); // GBK has 21886 double-byte characters
+}
+
+// Pairs are decoded when first met and kept: a text met again, or by several threads at
+// once, decodes the same every time.
+TEST(HexCodec, PairsMetAgainOrAtOnceDecodeAlike) {
+  QString text;
+  QString expected;
+  for (unsigned lead = 0x81; lead <= 0xFE; lead += 3) {
+    for (unsigned trail = 0x40; trail <= 0xFE; trail += 5) {
+      text += hex4(lead << 8 | trail);
+      const std::optional<char16_t> c = iconvPair(lead, trail);
+      expected += QChar(c ? *c : char16_t(0xFFFD));
+    }
+  }
+  QString first, second;
+  std::thread a([&] { first = HexDecodeText(text); });
+  std::thread b([&] { second = HexDecodeText(text); });
+  a.join();
+  b.join();
+  EXPECT_EQ(first, expected);
+  EXPECT_EQ(second, expected);
+  EXPECT_EQ(HexDecodeText(text), expected);
 }
 
 TEST(HexCodec, EncodeTerm) {
