@@ -52,12 +52,20 @@ def cpu(pid):
     return (int(fields[11]) + int(fields[12])) / hz
 
 def switches(pid):
-    total = 0
+    """Context switches so far, by thread."""
+    counts = {}
     for task in os.listdir(f"/proc/{pid}/task"):
-        for line in open(f"/proc/{pid}/task/{task}/status"):
-            if "ctxt_switches" in line:
-                total += int(line.split()[1])
-    return total
+        try:
+            lines = open(f"/proc/{pid}/task/{task}/status").readlines()
+        except FileNotFoundError:
+            continue  # the thread ended meanwhile
+        counts[task] = sum(int(l.split()[1]) for l in lines if "ctxt_switches" in l)
+    return counts
+
+def switches_since(before, after):
+    """A thread that ended between the readings takes its switches with it; one that began
+    counts from nought."""
+    return sum(n - before.get(task, 0) for task, n in after.items())
 
 def memory(pid):
     rss = int(re.search(r"VmRSS:\s+(\d+)", open(f"/proc/{pid}/status").read()).group(1))
@@ -99,7 +107,7 @@ def measure(pid, seconds):
     time.sleep(seconds)
     dt = time.monotonic() - t0
     x = (sum(cpu(p) for p in desktop) - x0) / dt * 100
-    return (cpu(pid) - c0) / dt * 100, (switches(pid) - s0) / dt, x
+    return (cpu(pid) - c0) / dt * 100, switches_since(s0, switches(pid)) / dt, x
 
 mapped, faded = [], []
 for _ in range(runs):
