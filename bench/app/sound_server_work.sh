@@ -20,10 +20,11 @@ players=${PLAYERS:-"none lumiqo ffplay mpv"}
 . "$root/scripts/virtual-display.sh"
 # shellcheck source=demo_server.sh
 . "$here/demo_server.sh"
+# shellcheck source=private_pulse.sh
+. "$here/private_pulse.sh"
 
 work=$(mktemp -d /tmp/lumiqo-sound-work.XXXXXX)
-mkdir -p "$work/run" "$work/home"
-chmod 700 "$work/run"
+mkdir -p "$work/home"
 server_pid="" pulse="" recorder="" warmer=""
 cleanup() {
   for pid in $recorder $pulse $server_pid $warmer; do kill "$pid" 2>/dev/null || true; done
@@ -34,25 +35,15 @@ trap cleanup EXIT
 
 serve_demo_catalogue "$root" "$build" "$work"
 start_virtual_display || { echo "no virtual desktop"; exit 1; }
-export XDG_RUNTIME_DIR=$work/run HOME=$work/home PULSE_SERVER=unix:$work/run/pulse/native
-pulseaudio --daemonize=no --use-pid-file=no --exit-idle-time=-1 -n --disallow-exit \
-  --load="module-null-sink sink_name=nullsink" --load="module-native-protocol-unix auth-anonymous=1" \
-  >"$work/pulse.log" 2>&1 &
-pulse=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl set-default-sink nullsink
-parec --device=nullsink.monitor --latency-msec=20 --format=s16le --rate=44100 --channels=2 --raw >/dev/null &
-recorder=$!
+export HOME=$work/home
+start_private_pulse "$work"
 # shellcheck source=steady.sh
 . "$here/steady.sh"
 start_warmer "$build"
 
 # The first song of the start list: a link for Lumiqo, its file for the others.
-for _ in $(seq 100); do curl -sf -o "$work/mlist0" "http://127.0.0.1:$port/soft/mlist0.asp" && break; sleep 0.1; done
-link=$(head -1 "$work/mlist0" | cut -d, -f3 | tr -d '\r')
+first_song_link "$work"
 song=$build/demo-catalogue/$(sed -n '/^\[start\]/{n;p;q}' "$build/demo-catalogue/catalogue.ini" | tr -d '\r')
-hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
-qlink="qorvex://zembrol=$(hex Work)_$(hex Bench)_$link"
 cp -r "$build/bin" "$work/app" # the player writes beside itself
 
 python3 - "$pulse" "$rounds" "$seconds" "$players" "$work/app/lumiqo" "$qlink" "$song" "$port" <<'PY'
