@@ -67,8 +67,6 @@ for fmt in sorted({f for _, f in play}):
         print(f"  {name}: " + " | ".join(figure(play[(p, fmt)]) for p in players))
 if idle:
     print("\nnothing playing: player, X server (% of a core)")
-    # Xvfb blanks the screen after ten minutes without input, and the caption stops while
-    # nobody can see it: an idle run that late shows Lumiqo asleep.
     print("  (the harness's X server blanks after 10 min without input, which stops Lumiqo's"
           " caption; desktop_figures.sh measures it scrolling)")
     for label, rs in idle.items():

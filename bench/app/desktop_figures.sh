@@ -40,8 +40,10 @@ start_warmer "$build"
 export LUMIQO_SERVER=127.0.0.1:$port LUMIQO_AUDIO_DEVICE=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run
 # The desktop's own processes, whose share of the CPU counts as the X server's.
 desktop="$LUMIQO_VD_XVFB $LUMIQO_VD_WM ${LUMIQO_VD_TRAY:-} ${LUMIQO_VD_COMPOSITOR:-}"
-python3 - "$build/bin/lumiqo" "$runs" "$cpu_seconds" "$desktop" <<'PY'
+PYTHONPATH=$here python3 - "$build/bin/lumiqo" "$runs" "$cpu_seconds" "$desktop" <<'PY'
 import os, re, statistics, subprocess, sys, time
+
+import thread_counts
 
 player, runs, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 desktop = [int(p) for p in sys.argv[4].split()]
@@ -50,22 +52,6 @@ hz = os.sysconf("SC_CLK_TCK")
 def cpu(pid):
     fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / hz
-
-def switches(pid):
-    """Context switches so far, by thread."""
-    counts = {}
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            lines = open(f"/proc/{pid}/task/{task}/status").readlines()
-        except FileNotFoundError:
-            continue  # the thread ended meanwhile
-        counts[task] = sum(int(l.split()[1]) for l in lines if "ctxt_switches" in l)
-    return counts
-
-def switches_since(before, after):
-    """A thread that ended between the readings takes its switches with it; one that began
-    counts from nought."""
-    return sum(n - before.get(task, 0) for task, n in after.items())
 
 def memory(pid):
     rss = int(re.search(r"VmRSS:\s+(\d+)", open(f"/proc/{pid}/status").read()).group(1))
@@ -103,11 +89,11 @@ def launch():
 def measure(pid, seconds):
     """% of a core of the player and of the X server (with the window manager, tray and
     compositing manager), and the player's switches a second."""
-    c0, s0, x0, t0 = cpu(pid), switches(pid), sum(cpu(p) for p in desktop), time.monotonic()
+    c0, s0, x0, t0 = cpu(pid), thread_counts.read(pid), sum(cpu(p) for p in desktop), time.monotonic()
     time.sleep(seconds)
     dt = time.monotonic() - t0
     x = (sum(cpu(p) for p in desktop) - x0) / dt * 100
-    return (cpu(pid) - c0) / dt * 100, switches_since(s0, switches(pid)) / dt, x
+    return (cpu(pid) - c0) / dt * 100, thread_counts.since(s0, thread_counts.read(pid))[1] / dt, x
 
 mapped, faded = [], []
 for _ in range(runs):

@@ -46,8 +46,10 @@ first_song_link "$work"
 song=$build/demo-catalogue/$(sed -n '/^\[start\]/{n;p;q}' "$build/demo-catalogue/catalogue.ini" | tr -d '\r')
 cp -r "$build/bin" "$work/app" # the player writes beside itself
 
-python3 - "$pulse" "$rounds" "$seconds" "$players" "$work/app/lumiqo" "$qlink" "$song" "$port" <<'PY'
-import os, shutil, statistics, subprocess, sys, time
+PYTHONPATH=$here python3 - "$pulse" "$rounds" "$seconds" "$players" "$work/app/lumiqo" "$qlink" "$song" "$port" <<'PY'
+import shutil, statistics, subprocess, sys, time
+
+import thread_counts
 
 pulse, rounds, seconds, players, lumiqo, qlink, song, port = sys.argv[1:]
 rounds, seconds, players = int(rounds), int(seconds), players.split()
@@ -58,19 +60,6 @@ commands = {
     "ffplay": ["env", "SDL_AUDIODRIVER=pulseaudio", "ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", song],
     "mpv": ["mpv", "--no-video", "--ao=pulse", "--really-quiet", song],
 }
-
-def counters():
-    """The server's processor nanoseconds and context switches, over all its threads."""
-    ns = switches = 0
-    for task in os.listdir(f"/proc/{pulse}/task"):
-        try:
-            ns += int(open(f"/proc/{pulse}/task/{task}/schedstat").read().split()[0])
-            for line in open(f"/proc/{pulse}/task/{task}/status"):
-                if "ctxt_switches" in line:
-                    switches += int(line.split()[1])
-        except OSError:
-            pass
-    return ns, switches
 
 def syscalls():
     """System calls a second, when perf can count them here (None otherwise)."""
@@ -88,17 +77,17 @@ for _ in range(rounds):
     for name in players:
         player = subprocess.Popen(commands[name], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if commands[name] else None
         time.sleep(5)  # started, buffered, steady
-        ns0, sw0 = counters(); t0 = time.monotonic()
+        before = thread_counts.read(pulse); t0 = time.monotonic()
         calls = syscalls()
         if calls is None:
             time.sleep(seconds)
-        ns1, sw1 = counters(); dt = time.monotonic() - t0
+        ns, sw = thread_counts.since(before, thread_counts.read(pulse)); dt = time.monotonic() - t0
         alive = player is None or player.poll() is None
         if player:
             player.terminate(); player.wait()
         time.sleep(1)
         if alive:
-            figures[name].append(((sw1 - sw0) / dt, calls, (ns1 - ns0) / dt / 1e7))
+            figures[name].append((sw / dt, calls, ns / dt / 1e7))
 
 def median(values, digits):
     values = [v for v in values if v is not None]
